@@ -1,0 +1,36 @@
+#include "text.h"
+
+#include <charconv>
+
+namespace orv {
+
+std::string ensureTrailingBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path.push_back('\\');
+    return path;
+}
+
+std::string stripTrailingBackslash(std::string path) {
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+std::int32_t parseInteger(std::string_view text) {
+    std::string_view digits = text;
+    bool negative = false;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    std::int64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (error != std::errc() || end != digits.data() + digits.size() || value < INT32_MIN || value > INT32_MAX)
+        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    return static_cast<std::int32_t>(value);
+}
+
+std::string formatInteger(std::int32_t value) { return std::to_string(value); }
+
+}  // namespace orv

@@ -1,0 +1,26 @@
+// Text helpers the actions share: folder paths and the decimal form of numbers.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// Appends one "\" unless the text is empty or already ends with one.
+std::string ensureTrailingBackslash(std::string path);
+// Removes one final "\", if there is one.
+std::string stripTrailingBackslash(std::string path);
+
+struct ConversionError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The whole text as a signed decimal 32-bit integer (an optional sign, then digits only);
+// anything else raises ConversionError.
+std::int32_t parseInteger(std::string_view text);
+// Decimal text as "%i" writes it.
+std::string formatInteger(std::int32_t value);
+
+}  // namespace orv

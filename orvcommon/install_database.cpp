@@ -1,0 +1,30 @@
+// A copy of the package file in the installation folder, so that maintenance can find it later
+// without the original media.
+#include "actions.h"
+
+#include <string>
+
+#include "frame/text.h"
+
+namespace orvcommon {
+
+std::uint32_t copyInstallDatabase(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    const orv::PropertyRead sourceFolder = session.read("SourceDir");
+    const orv::PropertyRead targetFolder = session.read("INSTALLDIR");
+    const orv::PropertyRead productName = session.read("ProductName");
+    // Without both folders and a name the paths would be relative to wherever msiexec runs:
+    // copying there could overwrite an unrelated file, so nothing is done.
+    if (!sourceFolder.isSet() || !targetFolder.isSet() || !productName.isSet()) return orv::kSuccess;
+
+    const std::string packageName = productName.text + ".msi";
+    const std::string source = orv::ensureTrailingBackslash(sourceFolder.text) + packageName;
+    const std::string target = orv::ensureTrailingBackslash(targetFolder.text) + packageName;
+    context.os.copyFile(source.c_str(), target.c_str(), false);
+    // A read-only package file would pass its attribute on to the copy, and a stale read-only
+    // copy would block the next one.
+    context.os.setFileAttributes(target.c_str(), orv::kAttrNormal);
+    return orv::kSuccess;
+}
+
+}  // namespace orvcommon

@@ -1,0 +1,185 @@
+#include <sstream>
+
+#include "machine.h"
+
+namespace sim {
+
+namespace {
+
+// Windows wildcard matching of one name: "*" any run, "?" any one character, case ignored;
+// "*.*" matches every name, with or without a dot.
+bool matches(const std::string& pattern, const std::string& name) {
+    if (pattern == "*.*" || pattern == "*") return true;
+    const std::string p = upperAscii(pattern);
+    const std::string n = upperAscii(name);
+    std::size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+std::string leafOf(const std::string& normalised) {
+    const auto slash = normalised.rfind('\\');
+    return slash == std::string::npos ? normalised : normalised.substr(slash + 1);
+}
+
+}  // namespace
+
+FileSystem::FileSystem() { addDrive('C'); }
+
+void FileSystem::addDrive(char letter) {
+    const std::string root = std::string(1, letter) + ":";
+    nodes_[root] = FileNode{root, orv::kAttrDirectory, {}, std::nullopt};
+}
+
+std::string FileSystem::normalise(const std::string& path) const {
+    std::string full = path;
+    for (char& c : full)
+        if (c == '/') c = '\\';
+    const bool absolute = full.size() >= 2 && full[1] == ':';
+    if (!absolute) full = currentFolder + "\\" + full;
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream stream(full);
+    while (std::getline(stream, part, '\\')) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (parts.size() > 1) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string joined;
+    for (const std::string& p : parts) joined += (joined.empty() ? "" : "\\") + p;
+    return joined;
+}
+
+std::string FileSystem::parentOf(const std::string& normalised) const {
+    const auto slash = normalised.rfind('\\');
+    return slash == std::string::npos ? std::string() : normalised.substr(0, slash);
+}
+
+FileNode* FileSystem::find(const std::string& path) {
+    auto found = nodes_.find(normalise(path));
+    return found == nodes_.end() ? nullptr : &found->second;
+}
+
+bool FileSystem::isFile(const std::string& path) {
+    const FileNode* node = find(path);
+    return node != nullptr && !node->isDirectory();
+}
+
+bool FileSystem::isFolder(const std::string& path) {
+    const FileNode* node = find(path);
+    return node != nullptr && node->isDirectory();
+}
+
+std::optional<std::string> FileSystem::contents(const std::string& path) {
+    const FileNode* node = find(path);
+    if (node == nullptr || node->isDirectory()) return std::nullopt;
+    return node->bytes;
+}
+
+std::uint32_t FileSystem::attributes(const std::string& path) {
+    const FileNode* node = find(path);
+    return node == nullptr ? orv::kInvalidAttributes : node->attributes;
+}
+
+void FileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
+    const std::string full = normalise(path);
+    const std::string parent = parentOf(full);
+    if (!parent.empty() && nodes_.count(parent) == 0) addFolder(parent);
+    nodes_[full] = FileNode{full, attributes | orv::kAttrDirectory, {}, std::nullopt};
+}
+
+void FileSystem::addFile(const std::string& path, const std::string& bytes, std::uint32_t attributes) {
+    const std::string full = normalise(path);
+    const std::string parent = parentOf(full);
+    if (!parent.empty() && nodes_.count(parent) == 0) addFolder(parent);
+    nodes_[full] = FileNode{full, attributes & ~orv::kAttrDirectory, bytes, std::nullopt};
+}
+
+void FileSystem::setVersion(const std::string& path, std::uint16_t major, std::uint16_t minor, std::uint16_t build,
+                            std::uint16_t revision) {
+    if (FileNode* node = find(path))
+        node->version = orv::FileVersion{static_cast<std::uint32_t>(major) << 16 | minor,
+                                         static_cast<std::uint32_t>(build) << 16 | revision};
+}
+
+bool FileSystem::copy(const std::string& from, const std::string& to, bool failIfExists) {
+    const FileNode* source = find(from);
+    if (source == nullptr || source->isDirectory()) return false;
+    const std::string target = normalise(to);
+    if (!isFolder(parentOf(target))) return false;
+    if (const FileNode* existing = find(target)) {
+        if (failIfExists || existing->isDirectory() || (existing->attributes & orv::kAttrReadOnly) != 0) return false;
+    }
+    FileNode copied = *source;
+    copied.path = target;
+    copied.attributes |= orv::kAttrArchive;
+    nodes_[target] = copied;
+    return true;
+}
+
+bool FileSystem::remove(const std::string& path) {
+    const FileNode* node = find(path);
+    if (node == nullptr || node->isDirectory() || (node->attributes & orv::kAttrReadOnly) != 0) return false;
+    nodes_.erase(normalise(path));
+    return true;
+}
+
+bool FileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
+    FileNode* node = find(path);
+    if (node == nullptr) return false;
+    // FILE_ATTRIBUTE_NORMAL means "none"; the directory bit is not the caller's to change.
+    attributes &= ~(orv::kAttrNormal | orv::kAttrDirectory);
+    node->attributes = attributes | (node->attributes & orv::kAttrDirectory);
+    return true;
+}
+
+bool FileSystem::list(const std::string& pattern, std::vector<orv::DirectoryEntry>* entries) {
+    const std::string full = normalise(pattern);
+    const std::string folder = parentOf(full);
+    const std::string wildcard = leafOf(full);
+    const FileNode* parent = find(folder);
+    if (parent == nullptr || !parent->isDirectory()) return false;
+    std::vector<orv::DirectoryEntry> found;
+    // Every folder but a drive's root lists itself and its parent first.
+    if (folder.find('\\') != std::string::npos)
+        for (const char* dots : {".", ".."})
+            if (matches(wildcard, dots)) found.push_back({dots, orv::kAttrDirectory});
+    for (const auto& [key, node] : nodes_)
+        if (!NoCaseLess()(parentOf(key), folder) && !NoCaseLess()(folder, parentOf(key)) &&
+            matches(wildcard, leafOf(key)))
+            found.push_back({leafOf(node.path), node.attributes});
+    if (found.empty()) return false;
+    entries->insert(entries->end(), found.begin(), found.end());
+    return true;
+}
+
+bool FileSystem::create(const std::string& path) {
+    const std::string target = normalise(path);
+    if (!isFolder(parentOf(target))) return false;
+    if (FileNode* existing = find(target)) {
+        if (existing->isDirectory() || (existing->attributes & orv::kAttrReadOnly) != 0) return false;
+        existing->bytes.clear();
+        return true;
+    }
+    nodes_[target] = FileNode{target, orv::kAttrArchive, {}, std::nullopt};
+    return true;
+}
+
+}  // namespace sim
