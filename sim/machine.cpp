@@ -241,17 +241,20 @@ std::uint32_t Machine::fileAttributes(const char* path) {
 }
 
 bool Machine::setFileAttributes(const char* path, std::uint32_t attributes) {
+    fileCalls.push_back({Op::SetFileAttributes, path, {}});
     if (faultFor(Op::SetFileAttributes, path)) return false;
     return files.setAttributes(path, attributes);
 }
 
 bool Machine::copyFile(const char* from, const char* to, bool failIfExists) {
+    fileCalls.push_back({Op::CopyFile, from, to});
     // The target names the fault: "this file cannot be copied over".
     if (faultFor(Op::CopyFile, to)) return false;
     return files.copy(from, to, failIfExists);
 }
 
 bool Machine::deleteFile(const char* path) {
+    fileCalls.push_back({Op::DeleteFile, path, {}});
     if (faultFor(Op::DeleteFile, path)) return false;
     return files.remove(path);
 }
@@ -262,6 +265,7 @@ bool Machine::findFiles(const char* pattern, std::vector<orv::DirectoryEntry>* e
 }
 
 orv::FileHandle Machine::createFile(const char* path) {
+    fileCalls.push_back({Op::CreateFile, path, {}});
     if (faultFor(Op::CreateFile, path) || !files.create(path)) return 0;
     const orv::FileHandle handle = nextHandle_++;
     openFiles_[handle] = files.normalise(path);

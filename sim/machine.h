@@ -171,6 +171,14 @@ struct ProgramStart {
     bool operator==(const ProgramStart&) const = default;
 };
 
+// A file operation as the action spelled it, before any normalising.
+struct FileCall {
+    Op op;
+    std::string path;
+    std::string other;  // the target of a copy
+    bool operator==(const FileCall&) const = default;
+};
+
 struct Fault {
     Op op;
     std::string subject;  // empty: every call of the operation
@@ -179,7 +187,7 @@ struct Fault {
 
 // ----- the machine -----------------------------------------------------------------------------
 
-class Machine final : public orv::Platform {
+class Machine : public orv::Platform {
 public:
     Session session;
     Hive hklm;
@@ -192,6 +200,7 @@ public:
     std::map<std::string, FakeLibrary, NoCaseLess> libraries;  // by full path
     std::vector<LibraryCall> libraryCalls;
     std::vector<ProgramStart> programsStarted;
+    std::vector<FileCall> fileCalls;  // copies, deletions, attribute changes and creations
 
     // Makes calls of `op` on `subject` (a property, feature, key path or file path; empty for
     // any) fail, with `code` where the operation gives one.
