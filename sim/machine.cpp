@@ -114,46 +114,50 @@ std::uint32_t Machine::msiSetProperty(orv::MsiHandle handle, const char* name, c
     return orv::kSuccess;
 }
 
-std::uint32_t Machine::msiGetFeatureState(orv::MsiHandle handle, const char* feature, InstallState* installed,
-                                          InstallState* action) {
+std::uint32_t Machine::getStates(Op op, const std::map<std::string, States>& table, std::uint32_t unknown,
+                                 orv::MsiHandle handle, const char* name, InstallState* installed,
+                                 InstallState* action) {
     if (!validSession(handle)) return orv::kErrorInvalidHandle;
-    if (const Fault* fault = faultFor(Op::GetFeatureState, feature)) return fault->code;
-    const auto found = session.features.find(feature);
-    if (found == session.features.end()) return orv::kErrorUnknownFeature;
+    if (const Fault* fault = faultFor(op, name)) return fault->code;
+    const auto found = table.find(name);
+    if (found == table.end()) return unknown;
     *installed = found->second.installed;
     *action = found->second.action;
     return orv::kSuccess;
 }
 
-std::uint32_t Machine::msiSetFeatureState(orv::MsiHandle handle, const char* feature, InstallState state) {
+std::uint32_t Machine::requestState(Op op, const char* kind, std::map<std::string, States>& table,
+                                    std::uint32_t unknown, orv::MsiHandle handle, const char* name,
+                                    InstallState state) {
     if (!validSession(handle)) return orv::kErrorInvalidHandle;
-    session.requests.push_back({"feature", feature, state});
-    if (const Fault* fault = faultFor(Op::SetFeatureState, feature)) return fault->code;
-    const auto found = session.features.find(feature);
-    if (found == session.features.end()) return orv::kErrorUnknownFeature;
+    session.requests.push_back({kind, name, state});
+    if (const Fault* fault = faultFor(op, name)) return fault->code;
+    const auto found = table.find(name);
+    if (found == table.end()) return unknown;
     found->second.action = state;
     return orv::kSuccess;
+}
+
+std::uint32_t Machine::msiGetFeatureState(orv::MsiHandle handle, const char* feature, InstallState* installed,
+                                          InstallState* action) {
+    return getStates(Op::GetFeatureState, session.features, orv::kErrorUnknownFeature, handle, feature, installed,
+                     action);
+}
+
+std::uint32_t Machine::msiSetFeatureState(orv::MsiHandle handle, const char* feature, InstallState state) {
+    return requestState(Op::SetFeatureState, "feature", session.features, orv::kErrorUnknownFeature, handle, feature,
+                        state);
 }
 
 std::uint32_t Machine::msiGetComponentState(orv::MsiHandle handle, const char* component, InstallState* installed,
                                             InstallState* action) {
-    if (!validSession(handle)) return orv::kErrorInvalidHandle;
-    if (const Fault* fault = faultFor(Op::GetComponentState, component)) return fault->code;
-    const auto found = session.components.find(component);
-    if (found == session.components.end()) return orv::kErrorUnknownComponent;
-    *installed = found->second.installed;
-    *action = found->second.action;
-    return orv::kSuccess;
+    return getStates(Op::GetComponentState, session.components, orv::kErrorUnknownComponent, handle, component,
+                     installed, action);
 }
 
 std::uint32_t Machine::msiSetComponentState(orv::MsiHandle handle, const char* component, InstallState state) {
-    if (!validSession(handle)) return orv::kErrorInvalidHandle;
-    session.requests.push_back({"component", component, state});
-    if (const Fault* fault = faultFor(Op::SetComponentState, component)) return fault->code;
-    const auto found = session.components.find(component);
-    if (found == session.components.end()) return orv::kErrorUnknownComponent;
-    found->second.action = state;
-    return orv::kSuccess;
+    return requestState(Op::SetComponentState, "component", session.components, orv::kErrorUnknownComponent, handle,
+                        component, state);
 }
 
 std::uint32_t Machine::msiDoAction(orv::MsiHandle handle, const char* action) {

@@ -252,6 +252,10 @@ public:
 private:
     const Fault* faultFor(Op op, const std::string& subject) const;
     bool validSession(orv::MsiHandle handle) const { return handle == session.handle; }
+    std::uint32_t getStates(Op op, const std::map<std::string, States>& table, std::uint32_t unknown,
+                            orv::MsiHandle handle, const char* name, InstallState* installed, InstallState* action);
+    std::uint32_t requestState(Op op, const char* kind, std::map<std::string, States>& table, std::uint32_t unknown,
+                               orv::MsiHandle handle, const char* name, InstallState state);
 
     std::vector<Fault> faults_;
     std::map<orv::RegKeyHandle, std::string> openKeys_;

@@ -34,6 +34,18 @@ HMODULE ownModule() {
     return static_cast<HMODULE>(info.AllocationBase);
 }
 
+// Feature and component states arrive as the INSTALLSTATE enum; the seam hands on its full
+// 32-bit value.
+using StateQuery = UINT(WINAPI*)(MSIHANDLE, LPCSTR, INSTALLSTATE*, INSTALLSTATE*);
+UINT readStates(StateQuery query, MsiHandle session, const char* name, InstallState* installed, InstallState* action) {
+    INSTALLSTATE was = INSTALLSTATE_UNKNOWN;
+    INSTALLSTATE requested = INSTALLSTATE_UNKNOWN;
+    const UINT result = query(session, name, &was, &requested);
+    *installed = was;
+    *action = requested;
+    return result;
+}
+
 class Win32Platform final : public Platform {
 public:
     std::uint32_t msiGetProperty(MsiHandle session, const char* name, char* buffer, std::uint32_t* length) override {
@@ -49,12 +61,7 @@ public:
 
     std::uint32_t msiGetFeatureState(MsiHandle session, const char* feature, InstallState* installed,
                                      InstallState* action) override {
-        INSTALLSTATE was = INSTALLSTATE_UNKNOWN;
-        INSTALLSTATE requested = INSTALLSTATE_UNKNOWN;
-        const UINT result = MsiGetFeatureStateA(session, feature, &was, &requested);
-        *installed = was;
-        *action = requested;
-        return result;
+        return readStates(MsiGetFeatureStateA, session, feature, installed, action);
     }
 
     std::uint32_t msiSetFeatureState(MsiHandle session, const char* feature, InstallState state) override {
@@ -63,12 +70,7 @@ public:
 
     std::uint32_t msiGetComponentState(MsiHandle session, const char* component, InstallState* installed,
                                        InstallState* action) override {
-        INSTALLSTATE was = INSTALLSTATE_UNKNOWN;
-        INSTALLSTATE requested = INSTALLSTATE_UNKNOWN;
-        const UINT result = MsiGetComponentStateA(session, component, &was, &requested);
-        *installed = was;
-        *action = requested;
-        return result;
+        return readStates(MsiGetComponentStateA, session, component, installed, action);
     }
 
     std::uint32_t msiSetComponentState(MsiHandle session, const char* component, InstallState state) override {

@@ -1,0 +1,10 @@
+# MinGW-w64 cross build for the target triple in ORV_MINGW_TRIPLE, with the win32 thread model
+# so that no winpthread DLL is pulled in.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${ORV_MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${ORV_MINGW_TRIPLE}-g++-win32)
+set(CMAKE_RC_COMPILER ${ORV_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ORV_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
