@@ -53,7 +53,9 @@ std::string Registry::readString(const std::string& name) {
     if (key_ == 0) return {};
     std::uint32_t type = 0;
     std::string data;
-    if (os_.regQueryValue(key_, name.c_str(), &type, &data) != 0) return {};
+    const std::int32_t result = os_.regQueryValue(key_, name.c_str(), &type, &data);
+    if (result == static_cast<std::int32_t>(kErrorFileNotFound)) return {};
+    if (result != 0) throw RegistryError("Failed to read '" + name + "' under '" + path_ + "'");
     if (type != kRegSz && type != kRegExpandSz)
         throw RegistryError("Invalid data type for '" + name + "' under '" + path_ + "'");
     return textOf(data);

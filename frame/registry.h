@@ -33,7 +33,7 @@ public:
     // Of the open key; empty when none is open or it has no values.
     std::vector<std::string> valueNames();
     // A missing value, or no open key, reads as empty text. A value that is neither REG_SZ nor
-    // REG_EXPAND_SZ raises.
+    // REG_EXPAND_SZ raises, and so does a value that cannot be read.
     std::string readString(const std::string& name);
     // Writes REG_SZ; raises when no key is open or the write fails.
     void writeString(const std::string& name, const std::string& value);

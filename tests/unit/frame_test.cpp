@@ -171,6 +171,8 @@ TEST(RegistryObject, ReadsStringsAndRaisesOnOtherTypes) {
     EXPECT_EQ(registry.readString("Missing"), "");
     EXPECT_THROW(registry.readString("Number"), orv::RegistryError);
     EXPECT_THROW(registry.readString("Multi"), orv::RegistryError);
+    machine.fail(sim::Op::RegQueryValue, "Software\\K", orv::kErrorAccessDenied);
+    EXPECT_THROW(registry.readString("Text"), orv::RegistryError);
 }
 
 TEST(RegistryObject, WritesStringValuesAndRaisesWhenRefused) {
