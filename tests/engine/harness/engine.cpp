@@ -1,0 +1,165 @@
+#include "engine.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "process.h"
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProbeOutput = "C:\\engine-probe.txt";
+constexpr auto kRunTimeout = std::chrono::seconds(180);
+
+fs::path fromEnvironment(const char* variable, const fs::path& fallback) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' ? fs::path(value) : fallback;
+}
+
+WineTools locateWine() {
+    return {locateProgram("ORV_WINE", {"/usr/lib/wine/wine64"}, "wine64"),
+            locateProgram("ORV_WINESERVER", {"/usr/lib/wine/wineserver"}, "wineserver")};
+}
+
+fs::path locateWixl() { return locateProgram("ORV_WIXL", {}, "wixl"); }
+
+fs::path locateMsiinfo() { return locateProgram("ORV_MSIINFO", {}, "msiinfo"); }
+
+bool keepAll() {
+    const char* keep = std::getenv("ORV_ENGINE_KEEP");
+    return keep != nullptr && std::string(keep) == "1";
+}
+
+fs::path newRunFolder(const fs::path& workDir) {
+    fs::create_directories(workDir / "runs");
+    std::string pattern = (workDir / "runs" / "run-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a run folder in " + workDir.string());
+    return pattern;
+}
+
+template <typename Clock = std::chrono::steady_clock>
+std::chrono::milliseconds since(typename Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+std::vector<fs::path> dllsOf(const PackageSpec& spec, const fs::path& probeDll) {
+    std::vector<fs::path> dlls{probeDll};
+    for (const ActionSpec& action : spec.actions) dlls.push_back(action.dll);
+    return dlls;
+}
+
+}  // namespace
+
+std::string Engine::unavailableReason() {
+    const WineTools wine = locateWine();
+    if (wine.wine.empty()) return "wine64 not found (set ORV_WINE or install wine64; see scripts/deps.sh)";
+    if (wine.wineserver.empty()) return "wineserver not found (set ORV_WINESERVER)";
+    if (locateWixl().empty()) return "wixl not found (set ORV_WIXL or install wixl; see scripts/deps.sh)";
+    if (locateMsiinfo().empty()) return "msiinfo not found (set ORV_MSIINFO or install msitools; see scripts/deps.sh)";
+    return {};
+}
+
+Engine& Engine::shared() {
+    static Engine engine;
+    return engine;
+}
+
+Engine::Engine()
+    : tools_(locateWine()),
+      wixl_(locateWixl()),
+      msiinfo_(locateMsiinfo()),
+      distDir_(fromEnvironment("ORV_DIST_DIR", fs::path(ORV_ENGINE_SOURCE_DIR) / "dist")),
+      probeDll_(fromEnvironment("ORV_PROBE_DLL", ORV_ENGINE_PROBE_DLL)),
+      workDir_(fromEnvironment("ORV_ENGINE_WORK", fs::path(ORV_ENGINE_BINARY_DIR) / "engine-work")),
+      template_(workDir_ / "template") {
+    if (const std::string reason = unavailableReason(); !reason.empty()) throw std::runtime_error(reason);
+    ensureTemplate(tools_, template_);
+}
+
+fs::path Engine::libraryDll(const std::string& library) const { return distDir_ / "x64" / (library + ".dll"); }
+
+Prefix Engine::preparePrefix(const Scenario& scenario, const fs::path& folder) const {
+    Prefix prefix = Prefix::cloneOf(template_, folder);
+    if (!scenario.registry.empty()) {
+        RegistryFile hive = prefix.machineHive();
+        for (const RegistrySeed& seed : scenario.registry) hive.set(seed.key, seed.name, seed.value);
+        prefix.saveMachineHive(hive);
+    }
+    for (const FileSeed& seed : scenario.files) prefix.seedFile(seed.path, seed.contents, seed.readOnly);
+    return prefix;
+}
+
+std::string Engine::placePackage(const Scenario& scenario, Prefix& prefix, const fs::path& folder) const {
+    const PackageSpec& spec = scenario.package;
+    const fs::path built = buildPackage(wixl_, packageSource(spec, probeDll_, kProbeOutput), dllsOf(spec, probeDll_),
+                                        folder, "package");
+    checkSequence(msiinfo_, built, spec);
+    std::string windowsPath = scenario.sourceFolder;
+    if (windowsPath.empty() || windowsPath.back() != '\\') windowsPath += '\\';
+    windowsPath += spec.productName + ".msi";
+    const fs::path placed = prefix.unixPath(windowsPath);
+    fs::create_directories(placed.parent_path());
+    fs::copy_file(built, placed, fs::copy_options::overwrite_existing);
+    if (scenario.packageReadOnly) prefix.setReadOnly(windowsPath, true);
+    return windowsPath;
+}
+
+Outcome Engine::run(const Scenario& scenario) {
+    const auto start = std::chrono::steady_clock::now();
+    // The harness's own files (package source, logs) sit in the prefix folder, so that they go
+    // with it, or stay with it for a look after a failure.
+    const fs::path root = newRunFolder(workDir_);
+    const fs::path folder = root / "harness";
+    Prefix prefix = preparePrefix(scenario, root);
+    if (keepAll()) prefix.keep();
+    const std::string packagePath = placePackage(scenario, prefix, folder);
+    Outcome outcome(std::move(prefix), packagePath);
+    outcome.machineBefore = outcome.prefix().machineHive();
+    for (const std::string& path : scenario.watchedFiles) outcome.filesBefore[path] = outcome.prefix().file(path);
+    outcome.timings.prepare = since(start);
+
+    std::vector<std::string> command{tools_.wine.string(), "msiexec", "/i", packagePath, "/qn"};
+    for (const auto& [name, value] : scenario.commandLine) command.push_back(name + "=" + value);
+    const Environment environment = wineEnvironment(outcome.prefix().root());
+    const ProcessResult ran =
+        runProcess(command, environment, folder / "msiexec.out", folder / "msiexec.err", kRunTimeout);
+    outcome.exitCode = ran.exitCode;
+    outcome.timedOut = ran.timedOut;
+    outcome.timings.msiexec = ran.elapsed;
+
+    // Ending the server also saves the registry, which is then read from the hive file.
+    const ProcessResult ended = runProcess({tools_.wineserver.string(), "-k"}, environment, folder / "server.out",
+                                           folder / "server.err", std::chrono::seconds(60));
+    outcome.timings.serverEnd = ended.elapsed;
+    outcome.machine = outcome.prefix().machineHive();
+    if (const auto probed = outcome.prefix().file(kProbeOutput)) outcome.probe = ProbeReport::parse(probed->contents);
+    const ProbeStage* after = outcome.probe.stage("after");
+    if (after == nullptr || !after->complete) outcome.prefix().keep();
+    return outcome;
+}
+
+const ProbeStage& Outcome::after() const {
+    const ProbeStage* stage = probe.stage("after");
+    if (stage == nullptr || !stage->complete)
+        throw std::runtime_error("the probe did not run after the actions; " + log());
+    return *stage;
+}
+
+const ProbeStage& Outcome::before() const {
+    const ProbeStage* stage = probe.stage("before");
+    if (stage == nullptr || !stage->complete)
+        throw std::runtime_error("the probe did not run before the actions; " + log());
+    return *stage;
+}
+
+std::string Outcome::log() const {
+    const fs::path folder = prefix_.root() / "harness";
+    return "msiexec exit " + std::to_string(exitCode) + (timedOut ? " (timed out)" : "") + " in " +
+           folder.string() + "\nstdout:\n" + readText(folder / "msiexec.out") + "stderr:\n" +
+           readText(folder / "msiexec.err");
+}
+
+}  // namespace engine

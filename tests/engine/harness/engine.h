@@ -1,0 +1,118 @@
+// One run of the installer engine on a package of the test's making, in a prefix of its own:
+// seed the prefix, build the package, run `msiexec /i ... /qn`, end the prefix's server, and
+// read back what changed.
+//
+// Locations, each overridable from the environment:
+//   ORV_WINE, ORV_WINESERVER, ORV_WIXL, ORV_MSIINFO  the tools (default: /usr/lib/wine/wine64,
+//                         /usr/lib/wine/wineserver, wixl and msiinfo on PATH)
+//   ORV_DIST_DIR       the built libraries, <dir>/x64/<Library>.dll (default: the source tree's dist)
+//   ORV_PROBE_DLL      the probe (default: build/x64/tests/engine/probe/EngineProbe.dll)
+//   ORV_ENGINE_WORK    where the template and the runs' prefixes live (default: the build folder)
+//   ORV_ENGINE_KEEP=1  keep every run's prefix; a run whose probe did not finish is kept anyway
+//   ORV_ENGINE_WINEDEBUG  WINEDEBUG for the runs (default -all)
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "package.h"
+#include "prefix.h"
+#include "probe_report.h"
+#include "registry_file.h"
+
+namespace engine {
+
+struct RegistrySeed {
+    std::string key;  // under HKEY_LOCAL_MACHINE, e.g. "Software\\Vendor\\Product"
+    std::string name;
+    RegValue value;
+};
+
+struct FileSeed {
+    std::string path;  // a Windows path on C:
+    std::string contents;
+    bool readOnly = false;
+};
+
+struct Scenario {
+    PackageSpec package;
+    std::vector<RegistrySeed> registry;
+    std::vector<FileSeed> files;
+    std::vector<std::pair<std::string, std::string>> commandLine;  // PROPERTY=value after /qn
+    // The folder msiexec runs the package from, which becomes SourceDir once ResolveSource has
+    // run. The package file is named <ProductName>.msi, as a copy kept for maintenance would be.
+    std::string sourceFolder = "C:\\source";
+    bool packageReadOnly = false;
+    // Files whose state before the run is kept in Outcome::filesBefore, for before/after reports.
+    std::vector<std::string> watchedFiles;
+};
+
+struct Timings {
+    std::chrono::milliseconds prepare{0};  // clone, seeds, wixl
+    std::chrono::milliseconds msiexec{0};
+    std::chrono::milliseconds serverEnd{0};
+};
+
+class Outcome {
+public:
+    Outcome(Prefix prefix, std::string packagePath) : prefix_(std::move(prefix)), packagePath_(std::move(packagePath)) {}
+
+    int exitCode = -1;  // msiexec's status as the shell sees it: 8 bits (1603 arrives as 67)
+    bool timedOut = false;
+    ProbeReport probe;
+    RegistryFile machineBefore;  // HKLM as seeded, just before the run
+    RegistryFile machine;        // HKLM after the run
+    std::map<std::string, std::optional<FileState>> filesBefore;  // the scenario's watched files
+    Timings timings;
+
+    // The probe's snapshot after the actions; throws if the probe never got there, which means
+    // the run stopped early (an action failed, or the engine could not load the probe).
+    const ProbeStage& after() const;
+    const ProbeStage& before() const;
+    std::optional<RegValue> machineValue(const std::string& key, const std::string& name) const {
+        return machine.value(key, name);
+    }
+    std::optional<FileState> file(const std::string& windowsPath) const { return prefix_.file(windowsPath); }
+    const std::string& packagePath() const { return packagePath_; }  // the Windows path run
+    const Prefix& prefix() const { return prefix_; }
+    Prefix& prefix() { return prefix_; }
+    std::string log() const;  // msiexec's stdout and stderr, for failure messages
+
+private:
+    Prefix prefix_;
+    std::string packagePath_;
+};
+
+class Engine {
+public:
+    // Why runs are impossible here (no wine64, no wixl); empty when they are possible.
+    static std::string unavailableReason();
+    // The one engine of this process; boots or reuses the template on first use.
+    static Engine& shared();
+
+    // <dist>/x64/<library>.dll, for ActionSpec.
+    std::filesystem::path libraryDll(const std::string& library) const;
+    const std::filesystem::path& probeDll() const { return probeDll_; }
+
+    Outcome run(const Scenario& scenario);
+
+private:
+    Engine();
+    Prefix preparePrefix(const Scenario& scenario, const std::filesystem::path& folder) const;
+    std::string placePackage(const Scenario& scenario, Prefix& prefix, const std::filesystem::path& folder) const;
+
+    WineTools tools_;
+    std::filesystem::path wixl_;
+    std::filesystem::path msiinfo_;
+    std::filesystem::path distDir_;
+    std::filesystem::path probeDll_;
+    std::filesystem::path workDir_;
+    std::filesystem::path template_;
+};
+
+}  // namespace engine

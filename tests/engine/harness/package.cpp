@@ -1,0 +1,202 @@
+#include "package.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "process.h"
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string xml(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : ";") + item;
+    return out;
+}
+
+// Binary table keys: one per distinct DLL, named after its file.
+std::string binaryKey(const fs::path& dll) {
+    std::string key = "Bin_";
+    for (char c : dll.stem().string()) key += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return key;
+}
+
+void writeProperties(std::ostream& out, const PackageSpec& spec, const std::string& probeOutput) {
+    std::map<std::string, std::string> properties = spec.properties;
+    properties["PROBE_OUTPUT"] = probeOutput;
+    if (!spec.probe.properties.empty()) properties["PROBE_PROPERTIES"] = joined(spec.probe.properties);
+    if (!spec.probe.features.empty()) properties["PROBE_FEATURES"] = joined(spec.probe.features);
+    if (!spec.probe.components.empty()) properties["PROBE_COMPONENTS"] = joined(spec.probe.components);
+    for (const auto& [name, value] : properties) {
+        if (value.empty())
+            throw std::invalid_argument("wixl refuses the empty value of property " + name + ": leave it out");
+        out << "    <Property Id=\"" << xml(name) << "\" Value=\"" << xml(value) << "\"/>\n";
+    }
+}
+
+void writeDirectories(std::ostream& out, const PackageSpec& spec) {
+    out << "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n"
+           "      <Directory Id=\"ProgramFiles64Folder\">\n"
+           "        <Directory Id=\"INSTALLDIR\" Name=\""
+        << xml(spec.installFolder) << "\">\n"
+        << "          <Component Id=\"" << kHarnessComponent
+        << "\" Guid=\"6F1D2A7C-3B4E-4C5D-9E8F-0A1B2C3D4E5F\" Win64=\"yes\"><CreateFolder/></Component>\n"
+           "        </Directory>\n"
+           "      </Directory>\n"
+           "    </Directory>\n";
+}
+
+void writeFeatures(std::ostream& out, const PackageSpec& spec) {
+    out << "    <Feature Id=\"" << kHarnessFeature << "\" Level=\"1\"><ComponentRef Id=\"" << kHarnessComponent
+        << "\"/></Feature>\n";
+    for (const FeatureSpec& feature : spec.features)
+        out << "    <Feature Id=\"" << xml(feature.id) << "\" Level=\"" << feature.level << "\"/>\n";
+}
+
+void writeCustomAction(std::ostream& out, const std::string& id, const fs::path& dll, const std::string& entry) {
+    out << "    <CustomAction Id=\"" << xml(id) << "\" BinaryKey=\"" << binaryKey(dll) << "\" DllEntry=\""
+        << xml(entry) << "\" Execute=\"immediate\" Return=\"check\"/>\n";
+}
+
+void writeActions(std::ostream& out, const PackageSpec& spec, const fs::path& probeDll) {
+    std::set<std::string> binaries;
+    for (const fs::path& dll : [&] {
+             std::vector<fs::path> all{probeDll};
+             for (const ActionSpec& action : spec.actions) all.push_back(action.dll);
+             return all;
+         }()) {
+        if (binaries.insert(binaryKey(dll)).second)
+            out << "    <Binary Id=\"" << binaryKey(dll) << "\" SourceFile=\"" << xml(dll.filename().string())
+                << "\"/>\n";
+    }
+    writeCustomAction(out, "ProbeBefore", probeDll, "ProbeBefore");
+    for (const ActionSpec& action : spec.actions) writeCustomAction(out, action.entry, action.dll, action.entry);
+    writeCustomAction(out, "Probe", probeDll, "Probe");
+}
+
+// The standard actions' places in wixl's sequence table.
+int anchorSequence(Stage stage) { return stage == Stage::AfterCostFinalize ? 1000 : 6600; }
+
+const char* anchorAction(Stage stage) {
+    return stage == Stage::AfterCostFinalize ? "CostFinalize" : "InstallFinalize";
+}
+
+// Explicit numbers rather than After= chains: wixl can move a chain of custom actions elsewhere
+// in the sequence (one starting "After=CostFinalize" landed after InstallFinalize because an
+// action's name sorted before CostFinalize).
+void writeSequence(std::ostream& out, const PackageSpec& spec) {
+    out << "    <InstallExecuteSequence>\n";
+    int sequence = anchorSequence(spec.stage);
+    for (const std::string& action : scheduledActions(spec)) {
+        ++sequence;
+        if (action == "ResolveSource") out << "      <ResolveSource Sequence=\"" << sequence << "\"/>\n";
+        else out << "      <Custom Action=\"" << xml(action) << "\" Sequence=\"" << sequence << "\"/>\n";
+    }
+    out << "    </InstallExecuteSequence>\n";
+}
+
+std::vector<std::string> sequencedActions(const std::string& exported) {
+    std::vector<std::pair<int, std::string>> rows;
+    std::istringstream in(exported);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto first = line.find('\t');
+        const auto last = line.rfind('\t');
+        if (first == std::string::npos || last == first) continue;
+        const std::string number = line.substr(last + 1);
+        if (number.empty() || !std::isdigit(static_cast<unsigned char>(number[0]))) continue;
+        rows.emplace_back(std::stoi(number), line.substr(0, first));
+    }
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::string> actions;
+    for (const auto& row : rows) actions.push_back(row.second);
+    return actions;
+}
+
+}  // namespace
+
+std::vector<std::string> scheduledActions(const PackageSpec& spec) {
+    std::vector<std::string> actions;
+    if (spec.resolveSource) actions.push_back("ResolveSource");
+    actions.push_back("ProbeBefore");
+    for (const ActionSpec& action : spec.actions) actions.push_back(action.entry);
+    actions.push_back("Probe");
+    return actions;
+}
+
+void checkSequence(const fs::path& msiinfo, const fs::path& msi, const PackageSpec& spec) {
+    const fs::path folder = msi.parent_path();
+    runProcess({msiinfo.string(), "export", msi.string(), "InstallExecuteSequence"}, Environment::inherited(),
+               folder / "sequence.idt", folder / "sequence.err", std::chrono::seconds(60));
+    const std::vector<std::string> actions = sequencedActions(readText(folder / "sequence.idt"));
+    std::vector<std::string> expected{anchorAction(spec.stage)};
+    for (const std::string& action : scheduledActions(spec)) expected.push_back(action);
+    const auto anchor = std::find(actions.begin(), actions.end(), expected.front());
+    if (anchor == actions.end() || actions.end() - anchor < static_cast<long>(expected.size()) ||
+        !std::equal(expected.begin(), expected.end(), anchor))
+        throw std::runtime_error("wixl did not sequence the actions right after " + expected.front() + " in " +
+                                 msi.string() + "; see sequence.idt beside it");
+}
+
+std::string packageSource(const PackageSpec& spec, const fs::path& probeDll, const std::string& probeOutput) {
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
+           "  <Product Id=\"*\" Name=\""
+        << xml(spec.productName)
+        << "\" Language=\"1033\" Version=\"1.0.0\" Manufacturer=\"Orvanta Engine Tests\""
+           " UpgradeCode=\"0E4C1B7A-52D3-4F60-8A19-7C2B3D4E5F60\">\n"
+           "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"/>\n"
+           "    <Media Id=\"1\" Cabinet=\"engine.cab\" EmbedCab=\"yes\"/>\n";
+    writeProperties(out, spec, probeOutput);
+    writeDirectories(out, spec);
+    writeFeatures(out, spec);
+    writeActions(out, spec, probeDll);
+    writeSequence(out, spec);
+    out << "  </Product>\n</Wix>\n";
+    return out.str();
+}
+
+fs::path buildPackage(const fs::path& wixl, const std::string& source, const std::vector<fs::path>& dlls,
+                      const fs::path& folder, const std::string& name) {
+    fs::create_directories(folder);
+    for (const fs::path& dll : dlls) {
+        if (!fs::is_regular_file(dll)) throw std::runtime_error("missing custom-action DLL " + dll.string());
+        fs::copy_file(dll, folder / dll.filename(), fs::copy_options::overwrite_existing);
+    }
+    const fs::path wxs = folder / (name + ".wxs");
+    std::ofstream(wxs, std::ios::binary) << source;
+    const fs::path msi = folder / (name + ".msi");
+    // wixl resolves relative source files against the working folder, so it runs from there.
+    Environment environment = Environment::inherited();
+    const auto result = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" -a x64 -o \"$3\" \"$4\"", "sh",
+                                    folder.string(), wixl.string(), msi.string(), wxs.string()},
+                                   environment, folder / "wixl.out", folder / "wixl.err", std::chrono::seconds(60));
+    if (result.exitCode != 0 || !fs::is_regular_file(msi))
+        throw std::runtime_error("wixl failed on " + wxs.string() + ": " + readText(folder / "wixl.err"));
+    return msi;
+}
+
+}  // namespace engine

@@ -1,0 +1,105 @@
+#include "probe_report.h"
+
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace engine {
+
+std::string installStateName(int state) {
+    switch (state) {
+        case -1: return "unknown";
+        case 1: return "advertised";
+        case 2: return "absent";
+        case 3: return "local";
+        case 4: return "source";
+        case 5: return "default";
+        default: return std::to_string(state);
+    }
+}
+
+namespace {
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        switch (text[++i]) {
+            case 't': out += '\t'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            default: out += text[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        parts.push_back(unescape(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        if (tab == std::string::npos) return parts;
+        start = tab + 1;
+    }
+}
+
+ProbedState state(const std::vector<std::string>& parts) {
+    return {static_cast<unsigned>(std::stoul(parts.at(2))), std::stoi(parts.at(3)), std::stoi(parts.at(4))};
+}
+
+template <typename Map>
+const typename Map::mapped_type& lookup(const Map& map, const std::string& name, const char* kind) {
+    const auto found = map.find(name);
+    if (found == map.end()) throw std::out_of_range(std::string("the probe was not asked for ") + kind + " " + name);
+    return found->second;
+}
+
+}  // namespace
+
+const std::string& ProbeStage::property(const std::string& name) const {
+    return lookup(properties, name, "property");
+}
+const ProbedState& ProbeStage::feature(const std::string& name) const { return lookup(features, name, "feature"); }
+const ProbedState& ProbeStage::component(const std::string& name) const {
+    return lookup(components, name, "component");
+}
+
+ProbeReport ProbeReport::parse(const std::string& text) {
+    ProbeReport report;
+    std::istringstream in(text);
+    std::string line;
+    ProbeStage* current = nullptr;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::vector<std::string> parts = fields(line);
+        const std::string& kind = parts[0];
+        if (kind == "stage") {
+            current = &report.stages_[parts.at(1)];
+            *current = ProbeStage{};
+        } else if (current == nullptr) {
+            continue;
+        } else if (kind == "property" && parts.size() >= 4) {
+            current->properties[parts[1]] = parts[3];
+            current->propertyCodes[parts[1]] = static_cast<unsigned>(std::stoul(parts[2]));
+        } else if (kind == "feature" && parts.size() >= 5) {
+            current->features[parts[1]] = state(parts);
+        } else if (kind == "component" && parts.size() >= 5) {
+            current->components[parts[1]] = state(parts);
+        } else if (kind == "end") {
+            current->complete = true;
+        }
+    }
+    return report;
+}
+
+const ProbeStage* ProbeReport::stage(const std::string& name) const {
+    const auto found = stages_.find(name);
+    return found == stages_.end() ? nullptr : &found->second;
+}
+
+}  // namespace engine
