@@ -1,1 +1,168 @@
-int main() { return 0; }
+// engine_demo: runs a few scenarios of the custom-action libraries in the installer engine under
+// Wine and prints, for a package author, what each action changed.
+//
+//   build/native/tests/engine/engine_demo [text]   only the scenarios whose title contains text
+//
+// Needs the x64 DLLs (bash scripts/dist.sh) and the probe (cmake --build --preset x64). The same
+// environment variables as the engine tests choose the inputs (see harness/engine.h):
+//   ORV_DIST_DIR    folder holding x64/<Library>.dll (default: <source>/dist)
+//   ORV_PROBE_DLL   the probe DLL (default: <source>/build/x64/tests/engine/probe/EngineProbe.dll)
+//   ORV_ENGINE_WORK template prefix and runs (default: build/native/tests/engine/engine-work)
+//   ORV_WINE, ORV_WINESERVER, ORV_WIXL, ORV_MSIINFO  the tools, when not in the usual places
+// The first run boots the template prefix (about 10 s); each scenario then takes a few seconds.
+//
+// Exit status: 0 when every scenario ran to its probe, 1 when one did not, 77 when Wine or wixl is
+// missing here (nothing was run).
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "demo_scenario.h"
+#include "engine.h"
+#include "orvcommon_scenarios.h"
+
+namespace {
+
+using engine::DemoScenario;
+using engine::Outcome;
+
+// Each library with scenarios adds its list here.
+std::vector<DemoScenario> allScenarios(const engine::Engine& engine) {
+    std::vector<DemoScenario> all;
+    for (auto& scenario : engine::orvcommon::demos(engine)) all.push_back(std::move(scenario));
+    return all;
+}
+
+std::string quoted(const std::string& value) { return value.empty() ? "(unset)" : "\"" + value + "\""; }
+
+std::string stageName(engine::Stage stage) {
+    return stage == engine::Stage::AfterCostFinalize ? "after CostFinalize" : "after InstallFinalize";
+}
+
+void printSetup(const engine::Scenario& scenario) {
+    const engine::PackageSpec& package = scenario.package;
+    std::cout << "  package  \"" << package.productName << "\", run from " << scenario.sourceFolder
+              << (scenario.packageReadOnly ? " (read-only)" : "") << "\n  actions ";
+    if (package.resolveSource) std::cout << "ResolveSource, ";
+    for (const auto& action : package.actions) std::cout << action.dll.stem().string() << "!" << action.entry << " ";
+    std::cout << stageName(package.stage) << "\n";
+    if (!package.features.empty()) {
+        std::cout << "  features";
+        for (const auto& feature : package.features) std::cout << " " << feature.id << "(level " << feature.level << ")";
+        std::cout << "  [INSTALLLEVEL 1]\n";
+    }
+    for (const auto& [name, value] : package.properties) std::cout << "  property " << name << "=" << value << "\n";
+    for (const auto& [name, value] : scenario.commandLine)
+        std::cout << "  command line " << name << "=" << value << "\n";
+    for (const auto& seed : scenario.registry)
+        std::cout << "  seeded HKLM\\" << seed.key << " " << seed.name << " = " << seed.value.describe() << "\n";
+    for (const auto& seed : scenario.files)
+        std::cout << "  seeded " << seed.path << " (" << seed.contents.size() << " bytes"
+                  << (seed.readOnly ? ", read-only" : "") << ")\n";
+}
+
+void printProperties(const engine::ProbeStage& before, const engine::ProbeStage& after) {
+    std::cout << "  properties\n";
+    for (const auto& [name, value] : after.properties) {
+        const auto earlier = before.properties.find(name);
+        const std::string was = earlier == before.properties.end() ? "" : earlier->second;
+        std::printf("    %-18s %s%s\n", name.c_str(),
+                    was == value ? quoted(value).c_str() : (quoted(was) + " -> " + quoted(value)).c_str(),
+                    was == value ? "" : "   (changed)");
+    }
+}
+
+void printFeatures(const engine::ProbeStage& after) {
+    if (after.features.empty()) return;
+    std::cout << "  features (installed -> requested)\n";
+    for (const auto& [name, state] : after.features) {
+        if (state.code != 0) {
+            std::printf("    %-18s not in the package (error %u)\n", name.c_str(), state.code);
+            continue;
+        }
+        std::printf("    %-18s %s -> %s\n", name.c_str(), engine::installStateName(state.installed).c_str(),
+                    engine::installStateName(state.action).c_str());
+    }
+}
+
+std::string describe(const std::optional<engine::RegValue>& value) {
+    return value ? value->describe() : "(absent)";
+}
+
+void printRegistry(const DemoScenario& demo, const Outcome& outcome) {
+    std::set<std::pair<std::string, std::string>> watched(demo.watchedValues.begin(), demo.watchedValues.end());
+    for (const auto& seed : demo.scenario.registry) watched.insert({seed.key, seed.name});
+    if (watched.empty()) return;
+    std::cout << "  registry (HKLM)\n";
+    for (const auto& [key, name] : watched) {
+        const auto was = outcome.machineBefore.value(key, name);
+        const auto now = outcome.machineValue(key, name);
+        std::cout << "    " << key << " " << (name.empty() ? "(default)" : name) << ": " << describe(was);
+        if (!(was == now)) std::cout << " -> " << describe(now) << "   (changed)";
+        std::cout << "\n";
+    }
+}
+
+std::string describe(const std::optional<engine::FileState>& file) {
+    if (!file) return "(absent)";
+    return std::to_string(file->contents.size()) + " bytes" + (file->readOnly ? ", read-only" : ", writable");
+}
+
+void printFiles(const Outcome& outcome) {
+    if (outcome.filesBefore.empty()) return;
+    std::cout << "  files\n";
+    for (const auto& [path, before] : outcome.filesBefore) {
+        const auto after = outcome.file(path);
+        const bool same = before.has_value() == after.has_value() &&
+                          (!before || (before->contents == after->contents && before->readOnly == after->readOnly));
+        std::cout << "    " << path << ": " << describe(before);
+        if (!same) std::cout << " -> " << describe(after) << "   (changed)";
+        std::cout << "\n";
+    }
+}
+
+bool show(const DemoScenario& demo, engine::Engine& engine) {
+    std::cout << "== " << demo.library << ": " << demo.title << "\n";
+    printSetup(demo.scenario);
+    const Outcome outcome = engine.run(demo.scenario);
+    std::cout << "  exit code " << outcome.exitCode
+              << " (8 bits; Wine reports 0 even when an action fails, so read the changes)\n";
+    const engine::ProbeStage* before = outcome.probe.stage("before");
+    const engine::ProbeStage* after = outcome.probe.stage("after");
+    if (before == nullptr || after == nullptr || !after->complete) {
+        std::cout << "  the run stopped before the actions finished\n" << outcome.log() << "\n";
+        return false;
+    }
+    printProperties(*before, *after);
+    printFeatures(*after);
+    printRegistry(demo, outcome);
+    printFiles(outcome);
+    std::printf("  took %.1f s (msiexec %.1f s)\n\n",
+                (outcome.timings.prepare + outcome.timings.msiexec + outcome.timings.serverEnd).count() / 1000.0,
+                outcome.timings.msiexec.count() / 1000.0);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const std::string reason = engine::Engine::unavailableReason(); !reason.empty()) {
+        std::cerr << "engine_demo: nothing run: " << reason << "\n";
+        return 77;
+    }
+    const std::string filter = argc > 1 ? argv[1] : "";
+    try {
+        engine::Engine& engine = engine::Engine::shared();
+        bool allRan = true;
+        for (const DemoScenario& demo : allScenarios(engine))
+            if (demo.title.find(filter) != std::string::npos) allRan = show(demo, engine) && allRan;
+        return allRan ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::cerr << "engine_demo: " << error.what() << "\n";
+        return 1;
+    }
+}
