@@ -141,9 +141,10 @@ bool show(const DemoScenario& demo, engine::Engine& engine) {
     printFeatures(*after);
     printRegistry(demo, outcome);
     printFiles(outcome);
-    std::printf("  took %.1f s (msiexec %.1f s)\n\n",
+    std::printf("  took %.2f s: prefix and package %.2f s, msiexec %.2f s, ending the server %.2f s\n\n",
                 (outcome.timings.prepare + outcome.timings.msiexec + outcome.timings.serverEnd).count() / 1000.0,
-                outcome.timings.msiexec.count() / 1000.0);
+                outcome.timings.prepare.count() / 1000.0, outcome.timings.msiexec.count() / 1000.0,
+                outcome.timings.serverEnd.count() / 1000.0);
     return true;
 }
 

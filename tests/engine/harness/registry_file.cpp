@@ -256,7 +256,16 @@ RegistryFile::Section& RegistryFile::findOrAdd(const std::string& key) {
     return sections_.back();
 }
 
-bool RegistryFile::hasKey(const std::string& key) const { return find(key) != nullptr; }
+// Wine writes a key of its own only when it has values or no subkeys; a key with subkeys alone
+// shows only as the prefix of theirs.
+bool RegistryFile::hasKey(const std::string& key) const {
+    const std::string wanted = lowered(key);
+    for (const Section& section : sections_) {
+        const std::string name = lowered(section.key);
+        if (name == wanted || name.starts_with(wanted + "\\")) return true;
+    }
+    return false;
+}
 
 std::optional<RegValue> RegistryFile::value(const std::string& key, const std::string& name) const {
     const Section* section = find(key);
