@@ -15,7 +15,7 @@
 namespace {
 
 using engine::Engine;
-using engine::FeatureSpec;
+using engine::FeatureDesign;
 using engine::Outcome;
 
 constexpr int kLocal = 3;
@@ -29,7 +29,7 @@ protected:
 
 struct RebootCase {
     const char* name;
-    std::vector<FeatureSpec> features;  // a level above 1 leaves the feature off
+    std::vector<FeatureDesign> features;  // a level above 1 leaves the feature off
     std::map<std::string, std::string> properties;
     std::vector<std::pair<std::string, std::string>> commandLine;
     std::string expectedReboot;
@@ -60,7 +60,7 @@ class OrvSetRebootInEngine : public EngineTest, public ::testing::WithParamInter
 // not, and the properties the case sets present.
 void expectPremise(const RebootCase& c, const Outcome& outcome) {
     const engine::ProbeStage& before = outcome.before();
-    for (const FeatureSpec& feature : c.features) {
+    for (const FeatureDesign& feature : c.features) {
         const engine::ProbedState state = before.feature(feature.id);
         EXPECT_EQ(state.code, 0u) << feature.id;
         if (feature.level == 1) {

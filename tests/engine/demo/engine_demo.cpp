@@ -44,7 +44,7 @@ std::string stageName(engine::Stage stage) {
 }
 
 void printSetup(const engine::Scenario& scenario) {
-    const engine::PackageSpec& package = scenario.package;
+    const engine::PackageDesign& package = scenario.package;
     std::cout << "  package  \"" << package.productName << "\", run from " << scenario.sourceFolder
               << (scenario.packageReadOnly ? " (read-only)" : "") << "\n  actions ";
     if (package.resolveSource) std::cout << "ResolveSource, ";

@@ -45,9 +45,9 @@ std::chrono::milliseconds since(typename Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
 
-std::vector<fs::path> dllsOf(const PackageSpec& spec, const fs::path& probeDll) {
+std::vector<fs::path> dllsOf(const PackageDesign& design, const fs::path& probeDll) {
     std::vector<fs::path> dlls{probeDll};
-    for (const ActionSpec& action : spec.actions) dlls.push_back(action.dll);
+    for (const ActionDesign& action : design.actions) dlls.push_back(action.dll);
     return dlls;
 }
 
@@ -93,13 +93,13 @@ Prefix Engine::preparePrefix(const Scenario& scenario, const fs::path& folder) c
 }
 
 std::string Engine::placePackage(const Scenario& scenario, Prefix& prefix, const fs::path& folder) const {
-    const PackageSpec& spec = scenario.package;
-    const fs::path built = buildPackage(wixl_, packageSource(spec, probeDll_, kProbeOutput), dllsOf(spec, probeDll_),
+    const PackageDesign& design = scenario.package;
+    const fs::path built = buildPackage(wixl_, packageSource(design, probeDll_, kProbeOutput), dllsOf(design, probeDll_),
                                         folder, "package");
-    checkSequence(msiinfo_, built, spec);
+    checkSequence(msiinfo_, built, design);
     std::string windowsPath = scenario.sourceFolder;
     if (windowsPath.empty() || windowsPath.back() != '\\') windowsPath += '\\';
-    windowsPath += spec.productName + ".msi";
+    windowsPath += design.productName + ".msi";
     const fs::path placed = prefix.unixPath(windowsPath);
     fs::create_directories(placed.parent_path());
     fs::copy_file(built, placed, fs::copy_options::overwrite_existing);

@@ -40,7 +40,7 @@ struct FileSeed {
 };
 
 struct Scenario {
-    PackageSpec package;
+    PackageDesign package;
     std::vector<RegistrySeed> registry;
     std::vector<FileSeed> files;
     std::vector<std::pair<std::string, std::string>> commandLine;  // PROPERTY=value after /qn
@@ -95,7 +95,7 @@ public:
     // The one engine of this process; boots or reuses the template on first use.
     static Engine& shared();
 
-    // <dist>/x64/<library>.dll, for ActionSpec.
+    // <dist>/x64/<library>.dll, for ActionDesign.
     std::filesystem::path libraryDll(const std::string& library) const;
     const std::filesystem::path& probeDll() const { return probeDll_; }
 

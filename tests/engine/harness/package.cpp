@@ -43,12 +43,12 @@ std::string binaryKey(const fs::path& dll) {
     return key;
 }
 
-void writeProperties(std::ostream& out, const PackageSpec& spec, const std::string& probeOutput) {
-    std::map<std::string, std::string> properties = spec.properties;
+void writeProperties(std::ostream& out, const PackageDesign& design, const std::string& probeOutput) {
+    std::map<std::string, std::string> properties = design.properties;
     properties["PROBE_OUTPUT"] = probeOutput;
-    if (!spec.probe.properties.empty()) properties["PROBE_PROPERTIES"] = joined(spec.probe.properties);
-    if (!spec.probe.features.empty()) properties["PROBE_FEATURES"] = joined(spec.probe.features);
-    if (!spec.probe.components.empty()) properties["PROBE_COMPONENTS"] = joined(spec.probe.components);
+    if (!design.probe.properties.empty()) properties["PROBE_PROPERTIES"] = joined(design.probe.properties);
+    if (!design.probe.features.empty()) properties["PROBE_FEATURES"] = joined(design.probe.features);
+    if (!design.probe.components.empty()) properties["PROBE_COMPONENTS"] = joined(design.probe.components);
     for (const auto& [name, value] : properties) {
         if (value.empty())
             throw std::invalid_argument("wixl refuses the empty value of property " + name + ": leave it out");
@@ -56,11 +56,11 @@ void writeProperties(std::ostream& out, const PackageSpec& spec, const std::stri
     }
 }
 
-void writeDirectories(std::ostream& out, const PackageSpec& spec) {
+void writeDirectories(std::ostream& out, const PackageDesign& design) {
     out << "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n"
            "      <Directory Id=\"ProgramFiles64Folder\">\n"
            "        <Directory Id=\"INSTALLDIR\" Name=\""
-        << xml(spec.installFolder) << "\">\n"
+        << xml(design.installFolder) << "\">\n"
         << "          <Component Id=\"" << kHarnessComponent
         << "\" Guid=\"6F1D2A7C-3B4E-4C5D-9E8F-0A1B2C3D4E5F\" Win64=\"yes\"><CreateFolder/></Component>\n"
            "        </Directory>\n"
@@ -68,10 +68,10 @@ void writeDirectories(std::ostream& out, const PackageSpec& spec) {
            "    </Directory>\n";
 }
 
-void writeFeatures(std::ostream& out, const PackageSpec& spec) {
+void writeFeatures(std::ostream& out, const PackageDesign& design) {
     out << "    <Feature Id=\"" << kHarnessFeature << "\" Level=\"1\"><ComponentRef Id=\"" << kHarnessComponent
         << "\"/></Feature>\n";
-    for (const FeatureSpec& feature : spec.features)
+    for (const FeatureDesign& feature : design.features)
         out << "    <Feature Id=\"" << xml(feature.id) << "\" Level=\"" << feature.level << "\"/>\n";
 }
 
@@ -80,11 +80,11 @@ void writeCustomAction(std::ostream& out, const std::string& id, const fs::path&
         << xml(entry) << "\" Execute=\"immediate\" Return=\"check\"/>\n";
 }
 
-void writeActions(std::ostream& out, const PackageSpec& spec, const fs::path& probeDll) {
+void writeActions(std::ostream& out, const PackageDesign& design, const fs::path& probeDll) {
     std::set<std::string> binaries;
     for (const fs::path& dll : [&] {
              std::vector<fs::path> all{probeDll};
-             for (const ActionSpec& action : spec.actions) all.push_back(action.dll);
+             for (const ActionDesign& action : design.actions) all.push_back(action.dll);
              return all;
          }()) {
         if (binaries.insert(binaryKey(dll)).second)
@@ -92,7 +92,7 @@ void writeActions(std::ostream& out, const PackageSpec& spec, const fs::path& pr
                 << "\"/>\n";
     }
     writeCustomAction(out, "ProbeBefore", probeDll, "ProbeBefore");
-    for (const ActionSpec& action : spec.actions) writeCustomAction(out, action.entry, action.dll, action.entry);
+    for (const ActionDesign& action : design.actions) writeCustomAction(out, action.entry, action.dll, action.entry);
     writeCustomAction(out, "Probe", probeDll, "Probe");
 }
 
@@ -106,10 +106,10 @@ const char* anchorAction(Stage stage) {
 // Explicit numbers rather than After= chains: wixl can move a chain of custom actions elsewhere
 // in the sequence (one starting "After=CostFinalize" landed after InstallFinalize because an
 // action's name sorted before CostFinalize).
-void writeSequence(std::ostream& out, const PackageSpec& spec) {
+void writeSequence(std::ostream& out, const PackageDesign& design) {
     out << "    <InstallExecuteSequence>\n";
-    int sequence = anchorSequence(spec.stage);
-    for (const std::string& action : scheduledActions(spec)) {
+    int sequence = anchorSequence(design.stage);
+    for (const std::string& action : scheduledActions(design)) {
         ++sequence;
         if (action == "ResolveSource") out << "      <ResolveSource Sequence=\"" << sequence << "\"/>\n";
         else out << "      <Custom Action=\"" << xml(action) << "\" Sequence=\"" << sequence << "\"/>\n";
@@ -137,22 +137,22 @@ std::vector<std::string> sequencedActions(const std::string& exported) {
 
 }  // namespace
 
-std::vector<std::string> scheduledActions(const PackageSpec& spec) {
+std::vector<std::string> scheduledActions(const PackageDesign& design) {
     std::vector<std::string> actions;
-    if (spec.resolveSource) actions.push_back("ResolveSource");
+    if (design.resolveSource) actions.push_back("ResolveSource");
     actions.push_back("ProbeBefore");
-    for (const ActionSpec& action : spec.actions) actions.push_back(action.entry);
+    for (const ActionDesign& action : design.actions) actions.push_back(action.entry);
     actions.push_back("Probe");
     return actions;
 }
 
-void checkSequence(const fs::path& msiinfo, const fs::path& msi, const PackageSpec& spec) {
+void checkSequence(const fs::path& msiinfo, const fs::path& msi, const PackageDesign& design) {
     const fs::path folder = msi.parent_path();
     runProcess({msiinfo.string(), "export", msi.string(), "InstallExecuteSequence"}, Environment::inherited(),
                folder / "sequence.idt", folder / "sequence.err", std::chrono::seconds(60));
     const std::vector<std::string> actions = sequencedActions(readText(folder / "sequence.idt"));
-    std::vector<std::string> expected{anchorAction(spec.stage)};
-    for (const std::string& action : scheduledActions(spec)) expected.push_back(action);
+    std::vector<std::string> expected{anchorAction(design.stage)};
+    for (const std::string& action : scheduledActions(design)) expected.push_back(action);
     const auto anchor = std::find(actions.begin(), actions.end(), expected.front());
     if (anchor == actions.end() || actions.end() - anchor < static_cast<long>(expected.size()) ||
         !std::equal(expected.begin(), expected.end(), anchor))
@@ -160,21 +160,21 @@ void checkSequence(const fs::path& msiinfo, const fs::path& msi, const PackageSp
                                  msi.string() + "; see sequence.idt beside it");
 }
 
-std::string packageSource(const PackageSpec& spec, const fs::path& probeDll, const std::string& probeOutput) {
+std::string packageSource(const PackageDesign& design, const fs::path& probeDll, const std::string& probeOutput) {
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
            "  <Product Id=\"*\" Name=\""
-        << xml(spec.productName)
+        << xml(design.productName)
         << "\" Language=\"1033\" Version=\"1.0.0\" Manufacturer=\"Orvanta Engine Tests\""
            " UpgradeCode=\"0E4C1B7A-52D3-4F60-8A19-7C2B3D4E5F60\">\n"
            "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"/>\n"
            "    <Media Id=\"1\" Cabinet=\"engine.cab\" EmbedCab=\"yes\"/>\n";
-    writeProperties(out, spec, probeOutput);
-    writeDirectories(out, spec);
-    writeFeatures(out, spec);
-    writeActions(out, spec, probeDll);
-    writeSequence(out, spec);
+    writeProperties(out, design, probeOutput);
+    writeDirectories(out, design);
+    writeFeatures(out, design);
+    writeActions(out, design, probeDll);
+    writeSequence(out, design);
     out << "  </Product>\n</Wix>\n";
     return out.str();
 }

@@ -10,7 +10,7 @@
 
 namespace engine {
 
-struct FeatureSpec {
+struct FeatureDesign {
     std::string id;
     int level = 1;  // above INSTALLLEVEL (1 unless set) leaves the feature off
 };
@@ -20,7 +20,7 @@ struct FeatureSpec {
 // folders are in place.
 enum class Stage { AfterCostFinalize, AfterInstallFinalize };
 
-struct ActionSpec {
+struct ActionDesign {
     std::filesystem::path dll;  // the custom-action DLL, stored in the Binary table
     std::string entry;          // its export; also the action's name
 };
@@ -31,12 +31,12 @@ struct ProbeRequest {
     std::vector<std::string> components;
 };
 
-struct PackageSpec {
+struct PackageDesign {
     std::string productName = "Orv Engine Test";
     std::string installFolder = "Orv Engine Test";  // INSTALLDIR, under ProgramFiles64Folder
-    std::vector<FeatureSpec> features;
+    std::vector<FeatureDesign> features;
     std::map<std::string, std::string> properties;  // wixl refuses empty values: leave those out
-    std::vector<ActionSpec> actions;                // run in this order
+    std::vector<ActionDesign> actions;                // run in this order
     Stage stage = Stage::AfterCostFinalize;
     // SourceDir stays unset until ResolveSource runs; schedule it just before the actions.
     bool resolveSource = false;
@@ -49,16 +49,16 @@ inline constexpr const char* kHarnessFeature = "EngineHarness";
 inline constexpr const char* kHarnessComponent = "EngineHarnessFolder";
 
 // The WiX source; `probeDll` and `probeOutput` (a Windows path) wire in the probe.
-std::string packageSource(const PackageSpec& spec, const std::filesystem::path& probeDll,
+std::string packageSource(const PackageDesign& design, const std::filesystem::path& probeDll,
                           const std::string& probeOutput);
 
 // The actions the package runs after its anchor (CostFinalize or InstallFinalize), in order:
 // ResolveSource if asked for, the probe's first look, the actions under test, the probe again.
-std::vector<std::string> scheduledActions(const PackageSpec& spec);
+std::vector<std::string> scheduledActions(const PackageDesign& design);
 
 // Reads the built sequence back with msiinfo and throws unless the actions follow the anchor
 // directly and in order: a package that runs them elsewhere would make every finding wrong.
-void checkSequence(const std::filesystem::path& msiinfo, const std::filesystem::path& msi, const PackageSpec& spec);
+void checkSequence(const std::filesystem::path& msiinfo, const std::filesystem::path& msi, const PackageDesign& design);
 
 // Builds `<folder>/<name>.msi` from the source; DLLs are copied beside the source because wixl
 // wants relative paths. Throws with wixl's message on failure, or if a DLL is missing.

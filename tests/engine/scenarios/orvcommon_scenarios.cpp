@@ -2,10 +2,10 @@
 
 namespace engine::orvcommon {
 
-Scenario setReboot(const Engine& engine, const std::vector<FeatureSpec>& features,
+Scenario setReboot(const Engine& engine, const std::vector<FeatureDesign>& features,
                    const std::map<std::string, std::string>& properties) {
     Scenario scenario;
-    PackageSpec& package = scenario.package;
+    PackageDesign& package = scenario.package;
     package.features = features;
     package.properties = properties;
     package.actions = {{engine.libraryDll(kLibrary), "OrvSetReboot"}};
@@ -17,7 +17,7 @@ Scenario setReboot(const Engine& engine, const std::vector<FeatureSpec>& feature
 
 Scenario copyInstallDb(const Engine& engine, Stage stage, bool resolveSource) {
     Scenario scenario;
-    PackageSpec& package = scenario.package;
+    PackageDesign& package = scenario.package;
     package.productName = "Orv Common Test";
     package.installFolder = "Orv Common Test";
     package.actions = {{engine.libraryDll(kLibrary), "CopyInstallDB"}};

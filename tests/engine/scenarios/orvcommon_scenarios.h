@@ -16,7 +16,7 @@ inline const std::vector<std::string> kRebootFeatures = {"MainProgramFiles", "CO
 
 // OrvSetReboot right after CostFinalize, where requested feature states are known; the probe
 // reports REBOOT and the conditions it depends on.
-Scenario setReboot(const Engine& engine, const std::vector<FeatureSpec>& features,
+Scenario setReboot(const Engine& engine, const std::vector<FeatureDesign>& features,
                    const std::map<std::string, std::string>& properties);
 
 // CopyInstallDB run from C:\source. After InstallFinalize INSTALLDIR exists, and SourceDir is
