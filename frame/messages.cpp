@@ -5,8 +5,11 @@
 namespace orv {
 
 int showMessage(Platform& os, std::uint32_t captionId, std::uint32_t textId, std::uint32_t style) {
+    return showMessageText(os, captionId, os.loadString(textId), style);
+}
+
+int showMessageText(Platform& os, std::uint32_t captionId, const std::string& text, std::uint32_t style) {
     const std::string caption = os.loadString(captionId);
-    const std::string text = os.loadString(textId);
     return os.messageBox(text.c_str(), caption.c_str(), style);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform.h"
 
@@ -17,5 +18,7 @@ inline constexpr std::uint32_t kMbTopmost = 0x40000;
 
 // Shows the box without an owner window and gives the user's answer.
 int showMessage(Platform& os, std::uint32_t captionId, std::uint32_t textId, std::uint32_t style);
+// The same with a text the action composed.
+int showMessageText(Platform& os, std::uint32_t captionId, const std::string& text, std::uint32_t style);
 
 }  // namespace orv

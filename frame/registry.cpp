@@ -9,18 +9,22 @@ namespace {
 // Registry data of a string type may or may not carry its terminating NUL.
 std::string textOf(const std::string& data) { return std::string(data.begin(), std::find(data.begin(), data.end(), '\0')); }
 
+// Paths are taken from the root: a leading backslash says so and is not part of a key name,
+// which Windows would otherwise refuse.
+std::string fromRoot(const std::string& path) { return !path.empty() && path.front() == '\\' ? path.substr(1) : path; }
+
 }  // namespace
 
 bool Registry::keyExists(const std::string& path) {
     RegKeyHandle key = 0;
-    if (os_.regOpenKey(path.c_str(), false, &key) != 0) return false;
+    if (os_.regOpenKey(fromRoot(path).c_str(), false, &key) != 0) return false;
     os_.regCloseKey(key);
     return true;
 }
 
 bool Registry::createKey(const std::string& path) {
     RegKeyHandle key = 0;
-    if (os_.regOpenKey(path.c_str(), true, &key) != 0) return false;
+    if (os_.regOpenKey(fromRoot(path).c_str(), true, &key) != 0) return false;
     os_.regCloseKey(key);
     return true;
 }
@@ -28,7 +32,7 @@ bool Registry::createKey(const std::string& path) {
 bool Registry::openKey(const std::string& path, bool create) {
     closeKey();
     RegKeyHandle key = 0;
-    if (os_.regOpenKey(path.c_str(), create, &key) != 0) return false;
+    if (os_.regOpenKey(fromRoot(path).c_str(), create, &key) != 0) return false;
     key_ = key;
     path_ = path;
     return true;

@@ -31,6 +31,22 @@ std::int32_t parseInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::int32_t leadingInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT32_MAX) {
+            value = negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX;
+            break;
+        }
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
 std::string formatInteger(std::int32_t value) { return std::to_string(value); }
 
 }  // namespace orv

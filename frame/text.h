@@ -20,6 +20,9 @@ struct ConversionError : std::runtime_error {
 // The whole text as a signed decimal 32-bit integer (an optional sign, then digits only);
 // anything else raises ConversionError.
 std::int32_t parseInteger(std::string_view text);
+// The leading decimal number of a text, as atoi reads it: blanks, an optional sign, digits;
+// no digits give 0, and a number past the 32-bit range stops at its limit.
+std::int32_t leadingInteger(std::string_view text);
 // Decimal text as "%i" writes it.
 std::string formatInteger(std::int32_t value);
 

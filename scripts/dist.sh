@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
-libraries=(OrvCommon)
+libraries=(OrvCommon OrvDialog)
 for arch in x86 x64; do
   cmake --preset "$arch" >/dev/null
   cmake --build --preset "$arch"

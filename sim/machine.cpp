@@ -191,6 +191,8 @@ std::uint32_t Machine::msiFeatureNames(orv::MsiHandle handle, std::vector<std::s
 
 std::int32_t Machine::regOpenKey(const char* path, bool create, orv::RegKeyHandle* key) {
     *key = 0;
+    // Key names never start with a separator; Windows refuses such a path.
+    if (path[0] == '\\') return static_cast<std::int32_t>(orv::kErrorBadPathname);
     if (const Fault* fault = faultFor(Op::RegOpenKey, path)) return static_cast<std::int32_t>(fault->code);
     if (create) {
         if (const Fault* fault = faultFor(Op::RegCreateKey, path)) return static_cast<std::int32_t>(fault->code);

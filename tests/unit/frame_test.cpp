@@ -142,6 +142,16 @@ TEST(Conversion, WholeSignedDecimalTextOnly) {
     EXPECT_EQ(orv::formatInteger(-12), "-12");
 }
 
+TEST(Conversion, LeadingIntegerReadsAsAtoiDoes) {
+    struct Case {
+        const char* text;
+        std::int32_t value;
+    };
+    for (const Case& c : {Case{"", 0}, Case{"x2", 0}, Case{"99", 99}, Case{"2x", 2}, Case{" 7", 7}, Case{"-1", -1},
+                          Case{"+5", 5}, Case{"-", 0}, Case{"99999999999", 2147483647}, Case{"-99999999999", -2147483647 - 1}})
+        EXPECT_EQ(orv::leadingInteger(c.text), c.value) << '"' << c.text << '"';
+}
+
 // ----- registry object -------------------------------------------------------------------------
 
 TEST(RegistryObject, OpensOnlyExistingKeysUnlessAskedToCreate) {
@@ -153,6 +163,16 @@ TEST(RegistryObject, OpensOnlyExistingKeysUnlessAskedToCreate) {
     EXPECT_TRUE(registry.openKey("Software\\Orvanta\\X\\Y", true));
     EXPECT_TRUE(registry.keyExists("SOFTWARE\\orvanta\\x"));
     EXPECT_TRUE(machine.hklm.exists("Software\\Orvanta\\X\\Y"));
+}
+
+// A path written from the root, with a leading backslash, names the same key.
+TEST(RegistryObject, ALeadingBackslashMeansFromTheRoot) {
+    sim::Machine machine;
+    machine.hklm.ensure("Software\\Granary Corp");
+    orv::Registry registry(machine);
+    EXPECT_TRUE(registry.keyExists("\\Software\\Granary Corp"));
+    EXPECT_TRUE(registry.openKey("\\Software\\New", true));
+    EXPECT_TRUE(machine.hklm.exists("Software\\New"));
 }
 
 TEST(RegistryObject, ReadsStringsAndRaisesOnOtherTypes) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "OrvCommon_library.h"
+#include "cases.h"
 #include "sim/machine.h"
 
 namespace {
@@ -79,11 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         RebootCase{"an earlier REBOOT is never cleared", kNothingRequested, {{"REBOOT", "ReallySuppress"}}, "ReallySuppress"},
         RebootCase{"every reason at once", {{"MainProgramFiles", {kAbsent, kLocal}}, {"CORBASupport", {kAbsent, kLocal}}, {"CORBASupport_HY4", {kAbsent, kLocal}}},
                    {{"Version9X", "490"}, {"INSTALL_MDAC", "1"}}, "Force"}),
-    [](const auto& info) {
-        std::string name;
-        for (const char* c = info.param.situation; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+    NamedBySituation());
 
 // A feature whose state cannot be read skips its own step only.
 TEST(SetRebootFailures, AFailedStateQuerySkipsOnlyItsStep) {

@@ -1,0 +1,114 @@
+// The destination dialog: one folder row per locally requested group of files that has a
+// folder of its own, packed into the dialog's five slots; and the check of those folders.
+#include <string>
+
+#include "actions.h"
+#include "frame/messages.h"
+#include "frame/text.h"
+
+namespace orvdialog {
+
+namespace {
+
+constexpr int kSlots = 5;
+
+struct DestinationRow {
+    const char* feature;
+    std::uint32_t captionId;
+    const char* folderProperty;
+};
+
+constexpr DestinationRow kRows[] = {
+    {"MainProgramFiles", 114, "INSTALLDIR"},
+    {"SharedFiles", 115, "SHARED_FILES_DIR"},
+    {"KRN", 116, "OSKRN"},
+    {"TableWorkbench", 117, "OSTWB"},
+    {"CORBASupport", 118, "HALORB_DIR"},
+};
+
+constexpr std::uint32_t kBlankPathText = 138;
+constexpr std::uint32_t kErrorCaption = 139;
+
+std::string slot(const char* prefix, int number) { return prefix + orv::formatInteger(number); }
+
+// Only the reported length counts: a value too long for the buffer is not empty.
+bool isEmpty(const orv::PropertyRead& read) { return read.succeeded() && read.length == 0; }
+
+// The folder of a slot is the value of the directory property whose name the slot holds; a
+// slot that names no property has no folder.
+orv::PropertyRead folderOf(orv::Session& session, const std::string& slotProperty) {
+    const orv::PropertyRead name = session.read(slotProperty.c_str());
+    if (!name.isSet()) return {};
+    return session.read(name.text.c_str());
+}
+
+void hideAllSlots(orv::Session& session) {
+    for (int n = 1; n <= kSlots; ++n) {
+        session.remove(slot("Enable_Dest_", n).c_str());
+        session.remove(slot("DestDlg_Lbl_", n).c_str());
+        session.write(slot("Dest_Prop_", n).c_str(), "DummyProp");
+    }
+}
+
+// Gives an empty folder the Windows volume, as property and as the directory's target path.
+void prepareSlot(orv::Session& session, const std::string& number) {
+    const orv::PropertyRead name = session.read(("Dest_Prop_" + number).c_str());
+    // A slot number the dialog does not have names no directory: there is nothing to prepare.
+    if (name.isSet() && isEmpty(session.read(name.text.c_str()))) {
+        const orv::PropertyRead volume = session.read("WindowsVolume");
+        if (volume.succeeded()) {
+            session.write(name.text.c_str(), volume.text);
+            session.setTargetPath(name.text.c_str(), volume.text);
+        }
+    }
+    session.remove("BadPath");
+}
+
+// Tells the user about the first shown slot with an empty folder; true when there was one.
+bool reportBlankFolder(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    for (int n = 1; n <= kSlots; ++n) {
+        if (isEmpty(session.read(slot("Enable_Dest_", n).c_str()))) return false;
+        if (!isEmpty(folderOf(session, slot("Dest_Prop_", n)))) continue;
+        const std::string caption = session.read(slot("DestDlg_Lbl_", n).c_str()).text;
+        const std::string text = caption + " " + context.os.loadString(kBlankPathText);
+        orv::showMessageText(context.os, kErrorCaption, text, orv::kMbTopmost | orv::kMbIconError | orv::kMbOk);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::uint32_t setupDestinationDialog(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    hideAllSlots(session);
+    int next = 1;
+    for (const DestinationRow& row : kRows) {
+        if (!session.featureState(row.feature).requestedLocal()) continue;
+        session.write(slot("Enable_Dest_", next).c_str(), "1");
+        session.write(slot("DestDlg_Lbl_", next).c_str(), context.os.loadString(row.captionId));
+        session.write(slot("Dest_Prop_", next).c_str(), row.folderProperty);
+        ++next;
+    }
+    session.write("DestDirCount", orv::formatInteger(next - 1));
+    return orv::kSuccess;
+}
+
+std::uint32_t validatePath(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    const orv::PropertyRead request = session.read("ValidatePath");
+    // A request too long to read names neither mode; it is never guessed from a part of it.
+    if (!request.succeeded()) return orv::kSuccess;
+    if (request.text != "0") {
+        prepareSlot(session, request.text);
+        return orv::kSuccess;
+    }
+    if (reportBlankFolder(context))
+        session.write("BadPath", "1");
+    else
+        session.remove("BadPath");
+    return orv::kSuccess;
+}
+
+}  // namespace orvdialog

@@ -1,0 +1,40 @@
+// The ready dialog's notes: all switched off, then the sample-data note switched on when the
+// sample files go onto a machine that already has a Granary database server.
+#include <string>
+
+#include "actions.h"
+#include "frame/registry.h"
+#include "frame/text.h"
+
+namespace orvdialog {
+
+namespace {
+
+// Two digits and the terminating NUL: a count of three characters is an error in the package.
+constexpr std::uint32_t kCountCapacity = 3;
+constexpr std::uint32_t kSampleDataNote = 141;
+
+bool granaryServerPresent(orv::Platform& os) {
+    orv::Registry registry(os);
+    return registry.keyExists("\\Software\\Granary Corp");
+}
+
+}  // namespace
+
+std::uint32_t setupReadyDialog(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    const orv::PropertyRead count = session.readWithCapacity("InstallMsgCount", kCountCapacity);
+    if (!count.succeeded()) return orv::kErrorInstallFailure;
+
+    const int notes = orv::leadingInteger(count.text);
+    for (int n = 1; n <= notes; ++n) session.remove(("Enable_Install_Msg_" + orv::formatInteger(n)).c_str());
+
+    if (!session.featureState("SampleDataFiles").requestedLocal()) return orv::kSuccess;
+    if (granaryServerPresent(context.os)) {
+        session.write("Enable_Install_Msg_1", "1");
+        session.write("InstallMsg_1", context.os.loadString(kSampleDataNote));
+    }
+    return orv::kSuccess;
+}
+
+}  // namespace orvdialog

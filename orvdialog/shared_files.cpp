@@ -1,0 +1,67 @@
+// Passing the destination dialog's folder choices on: whether the registered shared-files
+// folder is used, and the database engine's folder for its merge module.
+#include <optional>
+#include <string>
+
+#include "actions.h"
+#include "frame/locations.h"
+#include "frame/registry.h"
+#include "frame/text.h"
+
+namespace orvdialog {
+
+namespace {
+
+// The folder an earlier installation registered, without its trailing backslash; nullopt when
+// no Orvanta installation has set up the shared root yet.
+std::optional<std::string> registeredSharedFolder(orv::Registry& registry) {
+    if (!registry.openKey(orv::kSharedRootKey, false)) return std::nullopt;
+    std::string folder;
+    try {
+        folder = orv::stripTrailingBackslash(registry.readString("SharedFilesDir"));
+    } catch (const orv::RegistryError&) {
+        // A value that cannot be read counts as none registered.
+    }
+    registry.closeKey();
+    return folder;
+}
+
+}  // namespace
+
+std::uint32_t setUseSharedFlag(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    const orv::PropertyRead chosenRead = session.read("SHARED_FILES_DIR");
+    // Never compare a cut-short folder: the decision would be recorded for a folder not chosen.
+    if (!chosenRead.succeeded()) return orv::kSuccess;
+    const std::string chosen = orv::stripTrailingBackslash(chosenRead.text);
+
+    orv::Registry registry(context.os);
+    const std::optional<std::string> registered = registeredSharedFolder(registry);
+    const std::optional<std::string> productKey = orv::productKey(session);
+    if (!productKey || !registry.openKey(*productKey, true)) return orv::kSuccess;
+
+    // A first Orvanta installation starts the shared folder, so it uses it whatever its place.
+    const bool useShared = !registered || context.os.compareIgnoreCase(registered->c_str(), chosen.c_str()) == 0;
+    try {
+        if (useShared) {
+            session.write("USE_ORVSHARED", "1");
+            registry.writeString("UseSharedFiles", "TRUE");
+        } else {
+            session.remove("USE_ORVSHARED");
+            registry.writeString("UseSharedFiles", "FALSE");
+        }
+    } catch (const orv::RegistryError&) {
+        // The property is set; a registry that refuses the record is passed over.
+    }
+    return orv::kSuccess;
+}
+
+std::uint32_t setKrnPath(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    const orv::PropertyRead folder = session.read("OSKRN");
+    if (!folder.succeeded()) return orv::kSuccess;
+    session.write("KRN_INSTALL_PATH.E966F0CB_76B3_11D3_945B_00C04FB1760A", folder.text);
+    return orv::kSuccess;
+}
+
+}  // namespace orvdialog
