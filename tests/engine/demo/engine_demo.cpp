@@ -24,6 +24,7 @@
 #include "demo_scenario.h"
 #include "engine.h"
 #include "orvcommon_scenarios.h"
+#include "orvdialog_scenarios.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ using engine::Outcome;
 std::vector<DemoScenario> allScenarios(const engine::Engine& engine) {
     std::vector<DemoScenario> all;
     for (auto& scenario : engine::orvcommon::demos(engine)) all.push_back(std::move(scenario));
+    for (auto& scenario : engine::orvdialog::demos(engine)) all.push_back(std::move(scenario));
     return all;
 }
 
@@ -70,9 +72,21 @@ void printProperties(const engine::ProbeStage& before, const engine::ProbeStage&
     for (const auto& [name, value] : after.properties) {
         const auto earlier = before.properties.find(name);
         const std::string was = earlier == before.properties.end() ? "" : earlier->second;
-        std::printf("    %-18s %s%s\n", name.c_str(),
+        std::printf("    %-20s %s%s\n", name.c_str(),
                     was == value ? quoted(value).c_str() : (quoted(was) + " -> " + quoted(value)).c_str(),
                     was == value ? "" : "   (changed)");
+    }
+}
+
+void printTargets(const engine::ProbeStage& before, const engine::ProbeStage& after) {
+    if (after.targets.empty()) return;
+    std::cout << "  target paths\n";
+    for (const auto& [directory, path] : after.targets) {
+        const auto earlier = before.targets.find(directory);
+        const std::string was = earlier == before.targets.end() ? "" : earlier->second;
+        std::printf("    %-20s %s%s\n", directory.c_str(),
+                    was == path ? quoted(path).c_str() : (quoted(was) + " -> " + quoted(path)).c_str(),
+                    was == path ? "" : "   (changed)");
     }
 }
 
@@ -81,10 +95,10 @@ void printFeatures(const engine::ProbeStage& after) {
     std::cout << "  features (installed -> requested)\n";
     for (const auto& [name, state] : after.features) {
         if (state.code != 0) {
-            std::printf("    %-18s not in the package (error %u)\n", name.c_str(), state.code);
+            std::printf("    %-20s not in the package (error %u)\n", name.c_str(), state.code);
             continue;
         }
-        std::printf("    %-18s %s -> %s\n", name.c_str(), engine::installStateName(state.installed).c_str(),
+        std::printf("    %-20s %s -> %s\n", name.c_str(), engine::installStateName(state.installed).c_str(),
                     engine::installStateName(state.action).c_str());
     }
 }
@@ -138,6 +152,7 @@ bool show(const DemoScenario& demo, engine::Engine& engine) {
         return false;
     }
     printProperties(*before, *after);
+    printTargets(*before, *after);
     printFeatures(*after);
     printRegistry(demo, outcome);
     printFiles(outcome);

@@ -49,6 +49,7 @@ void writeProperties(std::ostream& out, const PackageDesign& design, const std::
     if (!design.probe.properties.empty()) properties["PROBE_PROPERTIES"] = joined(design.probe.properties);
     if (!design.probe.features.empty()) properties["PROBE_FEATURES"] = joined(design.probe.features);
     if (!design.probe.components.empty()) properties["PROBE_COMPONENTS"] = joined(design.probe.components);
+    if (!design.probe.targets.empty()) properties["PROBE_TARGETS"] = joined(design.probe.targets);
     for (const auto& [name, value] : properties) {
         if (value.empty())
             throw std::invalid_argument("wixl refuses the empty value of property " + name + ": leave it out");
@@ -63,8 +64,10 @@ void writeDirectories(std::ostream& out, const PackageDesign& design) {
         << xml(design.installFolder) << "\">\n"
         << "          <Component Id=\"" << kHarnessComponent
         << "\" Guid=\"6F1D2A7C-3B4E-4C5D-9E8F-0A1B2C3D4E5F\" Win64=\"yes\"><CreateFolder/></Component>\n"
-           "        </Directory>\n"
-           "      </Directory>\n"
+           "        </Directory>\n";
+    for (const std::string& directory : design.directories)
+        out << "        <Directory Id=\"" << xml(directory) << "\" Name=\"" << xml(directory) << "\"/>\n";
+    out << "      </Directory>\n"
            "    </Directory>\n";
 }
 
@@ -91,6 +94,10 @@ void writeActions(std::ostream& out, const PackageDesign& design, const fs::path
             out << "    <Binary Id=\"" << binaryKey(dll) << "\" SourceFile=\"" << xml(dll.filename().string())
                 << "\"/>\n";
     }
+    // Setting a property from a property that is never set empties it.
+    for (const std::string& property : design.clearedProperties)
+        out << "    <CustomAction Id=\"" << xml(clearAction(property)) << "\" Property=\"" << xml(property)
+            << "\" Value=\"[ORV_ENGINE_NEVER_SET]\"/>\n";
     writeCustomAction(out, "ProbeBefore", probeDll, "ProbeBefore");
     for (const ActionDesign& action : design.actions) writeCustomAction(out, action.entry, action.dll, action.entry);
     writeCustomAction(out, "Probe", probeDll, "Probe");
@@ -137,9 +144,12 @@ std::vector<std::string> sequencedActions(const std::string& exported) {
 
 }  // namespace
 
+std::string clearAction(const std::string& property) { return "Clear_" + property; }
+
 std::vector<std::string> scheduledActions(const PackageDesign& design) {
     std::vector<std::string> actions;
     if (design.resolveSource) actions.push_back("ResolveSource");
+    for (const std::string& property : design.clearedProperties) actions.push_back(clearAction(property));
     actions.push_back("ProbeBefore");
     for (const ActionDesign& action : design.actions) actions.push_back(action.entry);
     actions.push_back("Probe");

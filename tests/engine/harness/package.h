@@ -29,6 +29,7 @@ struct ProbeRequest {
     std::vector<std::string> properties;
     std::vector<std::string> features;
     std::vector<std::string> components;
+    std::vector<std::string> targets;  // directories whose target path to report
 };
 
 struct PackageDesign {
@@ -40,6 +41,11 @@ struct PackageDesign {
     Stage stage = Stage::AfterCostFinalize;
     // SourceDir stays unset until ResolveSource runs; schedule it just before the actions.
     bool resolveSource = false;
+    // More folders under ProgramFiles64Folder, each with its directory property of that name.
+    std::vector<std::string> directories;
+    // Properties emptied just before the actions (and the first probe): a directory's property
+    // can be empty only this way, since costing gives every directory a path.
+    std::vector<std::string> clearedProperties;
     ProbeRequest probe;
 };
 
@@ -51,6 +57,9 @@ inline constexpr const char* kHarnessComponent = "EngineHarnessFolder";
 // The WiX source; `probeDll` and `probeOutput` (a Windows path) wire in the probe.
 std::string packageSource(const PackageDesign& design, const std::filesystem::path& probeDll,
                           const std::string& probeOutput);
+
+// The name of the action that empties `property`.
+std::string clearAction(const std::string& property);
 
 // The actions the package runs after its anchor (CostFinalize or InstallFinalize), in order:
 // ResolveSource if asked for, the probe's first look, the actions under test, the probe again.

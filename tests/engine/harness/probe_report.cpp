@@ -69,6 +69,10 @@ const ProbedState& ProbeStage::component(const std::string& name) const {
     return lookup(components, name, "component");
 }
 
+const std::string& ProbeStage::target(const std::string& directory) const {
+    return lookup(targets, directory, "target path");
+}
+
 ProbeReport ProbeReport::parse(const std::string& text) {
     ProbeReport report;
     std::istringstream in(text);
@@ -90,6 +94,8 @@ ProbeReport ProbeReport::parse(const std::string& text) {
             current->features[parts[1]] = state(parts);
         } else if (kind == "component" && parts.size() >= 5) {
             current->components[parts[1]] = state(parts);
+        } else if (kind == "target" && parts.size() >= 4) {
+            current->targets[parts[1]] = parts[3];
         } else if (kind == "end") {
             current->complete = true;
         }

@@ -24,6 +24,7 @@ struct ProbeStage {
     std::map<std::string, unsigned> propertyCodes;  // MsiGetProperty's result for each
     std::map<std::string, ProbedState> features;
     std::map<std::string, ProbedState> components;
+    std::map<std::string, std::string> targets;  // MsiGetTargetPath of each directory asked for
     bool complete = false;  // the probe reached its "end" line
 
     // The value probed; throws if the property was not among those asked for, which is a
@@ -31,6 +32,7 @@ struct ProbeStage {
     const std::string& property(const std::string& name) const;
     const ProbedState& feature(const std::string& name) const;
     const ProbedState& component(const std::string& name) const;
+    const std::string& target(const std::string& directory) const;
 };
 
 class ProbeReport {

@@ -7,6 +7,7 @@
 //   PROBE_PROPERTIES  properties to report
 //   PROBE_FEATURES    features to report
 //   PROBE_COMPONENTS  components to report
+//   PROBE_TARGETS     directories whose target path to report
 //
 // One record a line, fields split by tabs; tab, newline, carriage return and backslash inside a
 // value are written as \t, \n, \r and \\ so that any value survives the trip:
@@ -14,6 +15,7 @@
 //   property   <name> <result code> <value>
 //   feature    <name> <result code> <installed state> <action state>
 //   component  <name> <result code> <installed state> <action state>
+//   target     <directory> <result code> <target path>
 //   end
 // The closing "end" tells the harness the stage was written whole.
 #include <windows.h>
@@ -39,6 +41,21 @@ Read readProperty(MSIHANDLE session, const std::string& name) {
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
         const UINT code = MsiGetPropertyA(session, name.c_str(), buffer.data(), &size);
+        if (code == ERROR_MORE_DATA) {
+            buffer.resize(static_cast<std::size_t>(size) + 1 > buffer.size() * 2 ? size + 1 : buffer.size() * 2);
+            continue;
+        }
+        if (code != ERROR_SUCCESS) return {code, {}};
+        return {code, std::string(buffer.data(), size)};
+    }
+}
+
+// MsiGetTargetPath, with the same growing buffer.
+Read readTargetPath(MSIHANDLE session, const std::string& directory) {
+    std::vector<char> buffer(256);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const UINT code = MsiGetTargetPathA(session, directory.c_str(), buffer.data(), &size);
         if (code == ERROR_MORE_DATA) {
             buffer.resize(static_cast<std::size_t>(size) + 1 > buffer.size() * 2 ? size + 1 : buffer.size() * 2);
             continue;
@@ -86,6 +103,13 @@ void writeProperties(FILE* out, MSIHANDLE session) {
     }
 }
 
+void writeTargets(FILE* out, MSIHANDLE session) {
+    for (const std::string& name : splitList(readProperty(session, "PROBE_TARGETS").value)) {
+        const Read read = readTargetPath(session, name);
+        std::fprintf(out, "target\t%s\t%u\t%s\n", escaped(name).c_str(), read.code, escaped(read.value).c_str());
+    }
+}
+
 template <typename StateQuery>
 void writeStates(FILE* out, MSIHANDLE session, const char* kind, const char* listProperty, StateQuery query) {
     for (const std::string& name : splitList(readProperty(session, listProperty).value)) {
@@ -106,6 +130,7 @@ UINT probe(MSIHANDLE session, const char* stage) {
     writeProperties(out.get(), session);
     writeStates(out.get(), session, "feature", "PROBE_FEATURES", MsiGetFeatureStateA);
     writeStates(out.get(), session, "component", "PROBE_COMPONENTS", MsiGetComponentStateA);
+    writeTargets(out.get(), session);
     std::fprintf(out.get(), "end\n");
     return ERROR_SUCCESS;
 }
