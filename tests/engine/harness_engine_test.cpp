@@ -6,14 +6,16 @@
 #include <string>
 
 #include "engine.h"
+#include "engine_test.h"
 
 namespace {
 
 using engine::Engine;
 using engine::RegValue;
 
-TEST(HarnessInEngine, SeededRegistryValuesSurviveARun) {
-    if (const std::string reason = Engine::unavailableReason(); !reason.empty()) GTEST_SKIP() << reason;
+using HarnessInEngine = EngineTest;
+
+TEST_F(HarnessInEngine, SeededRegistryValuesSurviveARun) {
     Engine& engine = Engine::shared();
     engine::Scenario scenario;
     scenario.package.probe.properties = {"ProductName"};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "engine_test.h"
 #include "orvcommon_scenarios.h"
 
 namespace {
@@ -19,13 +20,6 @@ using engine::FeatureDesign;
 using engine::Outcome;
 
 constexpr int kLocal = 3;
-
-class EngineTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const std::string reason = Engine::unavailableReason(); !reason.empty()) GTEST_SKIP() << reason;
-    }
-};
 
 struct RebootCase {
     const char* name;

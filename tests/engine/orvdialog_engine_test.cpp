@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "engine_test.h"
 #include "orvdialog_scenarios.h"
 
 namespace {
@@ -17,12 +18,8 @@ using engine::Outcome;
 
 constexpr int kLocal = 3;
 
-class OrvDialogInEngine : public ::testing::Test {
+class OrvDialogInEngine : public EngineTest {
 protected:
-    void SetUp() override {
-        if (const std::string reason = Engine::unavailableReason(); !reason.empty()) GTEST_SKIP() << reason;
-    }
-
     static engine::Scenario withBadPath(engine::Scenario scenario) {
         scenario.package.properties["BadPath"] = "1";
         return scenario;

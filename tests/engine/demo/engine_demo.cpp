@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -58,6 +59,10 @@ void printSetup(const engine::Scenario& scenario) {
         std::cout << "  [INSTALLLEVEL 1]\n";
     }
     for (const auto& [name, value] : package.properties) std::cout << "  property " << name << "=" << value << "\n";
+    for (const auto& directory : package.directories)
+        std::cout << "  directory " << directory << " under ProgramFiles64Folder\n";
+    for (const auto& property : package.clearedProperties)
+        std::cout << "  " << property << " emptied just before the actions\n";
     for (const auto& [name, value] : scenario.commandLine)
         std::cout << "  command line " << name << "=" << value << "\n";
     for (const auto& seed : scenario.registry)
@@ -67,26 +72,17 @@ void printSetup(const engine::Scenario& scenario) {
                   << (seed.readOnly ? ", read-only" : "") << ")\n";
 }
 
-void printProperties(const engine::ProbeStage& before, const engine::ProbeStage& after) {
-    std::cout << "  properties\n";
-    for (const auto& [name, value] : after.properties) {
-        const auto earlier = before.properties.find(name);
-        const std::string was = earlier == before.properties.end() ? "" : earlier->second;
+// One line a name: its value after the run, with the value before where it changed.
+void printChanges(const char* heading, const std::map<std::string, std::string>& before,
+                  const std::map<std::string, std::string>& after) {
+    if (after.empty()) return;
+    std::cout << "  " << heading << "\n";
+    for (const auto& [name, value] : after) {
+        const auto earlier = before.find(name);
+        const std::string was = earlier == before.end() ? "" : earlier->second;
         std::printf("    %-20s %s%s\n", name.c_str(),
                     was == value ? quoted(value).c_str() : (quoted(was) + " -> " + quoted(value)).c_str(),
                     was == value ? "" : "   (changed)");
-    }
-}
-
-void printTargets(const engine::ProbeStage& before, const engine::ProbeStage& after) {
-    if (after.targets.empty()) return;
-    std::cout << "  target paths\n";
-    for (const auto& [directory, path] : after.targets) {
-        const auto earlier = before.targets.find(directory);
-        const std::string was = earlier == before.targets.end() ? "" : earlier->second;
-        std::printf("    %-20s %s%s\n", directory.c_str(),
-                    was == path ? quoted(path).c_str() : (quoted(was) + " -> " + quoted(path)).c_str(),
-                    was == path ? "" : "   (changed)");
     }
 }
 
@@ -151,8 +147,8 @@ bool show(const DemoScenario& demo, engine::Engine& engine) {
         std::cout << "  the run stopped before the actions finished\n" << outcome.log() << "\n";
         return false;
     }
-    printProperties(*before, *after);
-    printTargets(*before, *after);
+    printChanges("properties", before->properties, after->properties);
+    printChanges("target paths", before->targets, after->targets);
     printFeatures(*after);
     printRegistry(demo, outcome);
     printFiles(outcome);

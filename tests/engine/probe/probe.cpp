@@ -35,12 +35,14 @@ struct Read {
 };
 
 // The size the engine reports for a value that does not fit may be in bytes rather than
-// characters, so the buffer grows to whatever it asks for until the value fits.
-Read readProperty(MSIHANDLE session, const std::string& name) {
+// characters, so the buffer grows to whatever it asks for until the value fits. `get` is an
+// MsiGetPropertyA-shaped call: (session, name, buffer, in/out size).
+template <typename Get>
+Read readGrowing(MSIHANDLE session, const std::string& name, Get get) {
     std::vector<char> buffer(256);
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const UINT code = MsiGetPropertyA(session, name.c_str(), buffer.data(), &size);
+        const UINT code = get(session, name.c_str(), buffer.data(), &size);
         if (code == ERROR_MORE_DATA) {
             buffer.resize(static_cast<std::size_t>(size) + 1 > buffer.size() * 2 ? size + 1 : buffer.size() * 2);
             continue;
@@ -50,19 +52,10 @@ Read readProperty(MSIHANDLE session, const std::string& name) {
     }
 }
 
-// MsiGetTargetPath, with the same growing buffer.
+Read readProperty(MSIHANDLE session, const std::string& name) { return readGrowing(session, name, MsiGetPropertyA); }
+
 Read readTargetPath(MSIHANDLE session, const std::string& directory) {
-    std::vector<char> buffer(256);
-    for (;;) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        const UINT code = MsiGetTargetPathA(session, directory.c_str(), buffer.data(), &size);
-        if (code == ERROR_MORE_DATA) {
-            buffer.resize(static_cast<std::size_t>(size) + 1 > buffer.size() * 2 ? size + 1 : buffer.size() * 2);
-            continue;
-        }
-        if (code != ERROR_SUCCESS) return {code, {}};
-        return {code, std::string(buffer.data(), size)};
-    }
+    return readGrowing(session, directory, MsiGetTargetPathA);
 }
 
 std::vector<std::string> splitList(const std::string& list) {
