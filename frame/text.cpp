@@ -47,6 +47,31 @@ std::int32_t leadingInteger(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+std::int32_t profileInteger(std::string_view text, std::int32_t fallback) {
+    std::string_view digits = text;
+    bool negative = false;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        base = 16;
+        digits.remove_prefix(2);
+    } else if (digits.starts_with("$")) {
+        base = 16;
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || digits.front() == '+' || digits.front() == '-') return fallback;
+    std::uint32_t magnitude = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+    if (error != std::errc() || end != digits.data() + digits.size()) return fallback;
+    // Hexadecimal text names the 32 bits themselves ($FFFFFFFF is -1); decimal must fit.
+    if (base == 10 && magnitude > static_cast<std::uint32_t>(INT32_MAX) + (negative ? 1u : 0u)) return fallback;
+    const auto bits = static_cast<std::int32_t>(magnitude);
+    return negative ? static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(bits)) : bits;
+}
+
 std::string formatInteger(std::int32_t value) { return std::to_string(value); }
 
 }  // namespace orv

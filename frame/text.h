@@ -23,6 +23,9 @@ std::int32_t parseInteger(std::string_view text);
 // The leading decimal number of a text, as atoi reads it: blanks, an optional sign, digits;
 // no digits give 0, and a number past the 32-bit range stops at its limit.
 std::int32_t leadingInteger(std::string_view text);
+// An integer as profile (INI) files write it: decimal, or hexadecimal after "0x", "0X" or "$",
+// the whole text; anything else gives `fallback`.
+std::int32_t profileInteger(std::string_view text, std::int32_t fallback);
 // Decimal text as "%i" writes it.
 std::string formatInteger(std::int32_t value);
 

@@ -142,6 +142,18 @@ TEST(Conversion, WholeSignedDecimalTextOnly) {
     EXPECT_EQ(orv::formatInteger(-12), "-12");
 }
 
+TEST(Conversion, ProfileIntegersAreDecimalOrHexadecimalWholeTexts) {
+    struct Case {
+        const char* text;
+        std::int32_t value;
+    };
+    for (const Case& c : {Case{"3", 3}, Case{"0x2", 2}, Case{"0X1f", 31}, Case{"$10", 16}, Case{"-4", -4},
+                          Case{"$FFFFFFFF", -1}, Case{"2147483647", 2147483647}, Case{"-2147483648", -2147483647 - 1},
+                          Case{"", -9}, Case{"x", -9}, Case{"3a", -9}, Case{"0x", -9}, Case{"$", -9}, Case{" 3", -9},
+                          Case{"0x-1", -9}, Case{"2147483648", -9}, Case{"0x100000000", -9}})
+        EXPECT_EQ(orv::profileInteger(c.text, -9), c.value) << '"' << c.text << '"';
+}
+
 TEST(Conversion, LeadingIntegerReadsAsAtoiDoes) {
     struct Case {
         const char* text;
