@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,7 +117,7 @@ TEST_F(OrvDialogInEngine, SetupSQLConfigDialogFillsTheTwentySlotProperties) {
 struct SharedCase {
     const char* name;
     const char* chosen;
-    const char* registered;  // "" leaves the shared root out
+    std::optional<engine::RegValue> registered;  // nullopt leaves the shared root out
     bool useShared;
 };
 
@@ -127,18 +128,22 @@ class SetUseSharedFlagInEngine : public OrvDialogInEngine, public ::testing::Wit
 TEST_P(SetUseSharedFlagInEngine, RecordsTheDecisionAsPropertyAndRegistryValue) {
     const SharedCase& c = GetParam();
     const Outcome outcome = run(engine::orvdialog::useSharedFlag(Engine::shared(), c.chosen, c.registered));
-    ASSERT_EQ(outcome.machineBefore.hasKey(engine::orvdialog::kSharedRoot), *c.registered != '\0');
+    ASSERT_EQ(outcome.machineBefore.value(engine::orvdialog::kSharedRoot, "SharedFilesDir"), c.registered);
 
     EXPECT_EQ(outcome.after().property("USE_ORVSHARED"), c.useShared ? "1" : "");
     EXPECT_EQ(outcome.machineValue(engine::orvdialog::kProductKey, "UseSharedFiles"),
               engine::RegValue::string(c.useShared ? "TRUE" : "FALSE"));
 }
 
+const std::string kCommonFiles = "C:\\Program Files\\Common Files\\Orvanta Shared\\";
+
 const SharedCase kSharedCases[] = {
-    {"FirstOrvantaInstallation", "D:\\Elsewhere\\", "", true},
+    {"FirstOrvantaInstallation", "D:\\Elsewhere\\", std::nullopt, true},
     {"RegisteredFolderInOtherCase", "c:\\program files\\common files\\orvanta shared",
-     "C:\\Program Files\\Common Files\\Orvanta Shared\\", true},
-    {"AnotherFolder", "D:\\Elsewhere\\", "C:\\Program Files\\Common Files\\Orvanta Shared\\", false},
+     engine::RegValue::string(kCommonFiles), true},
+    {"AnotherFolder", "D:\\Elsewhere\\", engine::RegValue::string(kCommonFiles), false},
+    // Reading it raises inside the DLL; the action catches that and counts the folder as none.
+    {"RegisteredValueOfAnotherType", "D:\\Elsewhere\\", engine::RegValue::number(1), false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SetUseSharedFlagInEngine, ::testing::ValuesIn(kSharedCases),

@@ -57,10 +57,10 @@ Scenario sqlConfigDialog(const Engine& engine) {
     return scenario;
 }
 
-Scenario useSharedFlag(const Engine& engine, const std::string& chosen, const std::string& registered) {
+Scenario useSharedFlag(const Engine& engine, const std::string& chosen, const std::optional<RegValue>& registered) {
     Scenario scenario = runs(engine, "SetUseSharedFlag");
     scenario.package.properties = {{"REG_PRODUCT", "Quillon"}, {"REG_VERSION", "7.0"}, {"SHARED_FILES_DIR", chosen}};
-    if (!registered.empty()) scenario.registry = {{kSharedRoot, "SharedFilesDir", RegValue::string(registered)}};
+    if (registered) scenario.registry = {{kSharedRoot, "SharedFilesDir", *registered}};
     scenario.package.probe.properties = {"SHARED_FILES_DIR", "USE_ORVSHARED"};
     return scenario;
 }
@@ -99,7 +99,7 @@ std::vector<DemoScenario> demos(const Engine& engine) {
     all.push_back({kLibrary, "SetupSQLConfigDialog: the five driver slots", sqlConfigDialog(engine), {}});
     all.push_back({kLibrary, "SetUseSharedFlag: the registered shared folder, chosen again in other letter case",
                    useSharedFlag(engine, "c:\\program files\\common files\\orvanta shared",
-                                 "C:\\Program Files\\Common Files\\Orvanta Shared\\"),
+                                 RegValue::string("C:\\Program Files\\Common Files\\Orvanta Shared\\")),
                    {{kProductKey, "UseSharedFiles"}}});
     all.push_back({kLibrary, "SetKRNPath: the engine folder handed to its merge module", krnPath(engine, "C:\\KRN\\"),
                    {}});

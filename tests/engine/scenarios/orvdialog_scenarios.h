@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,8 @@ Scenario validatePath(const Engine& engine, const std::string& request, bool emp
 Scenario sqlConfigDialog(const Engine& engine);
 
 // SetUseSharedFlag for product Quillon 7.0 with SHARED_FILES_DIR as given; `registered` seeds
-// SharedFilesDir under the shared root, an empty text leaves the shared root out.
-Scenario useSharedFlag(const Engine& engine, const std::string& chosen, const std::string& registered);
+// SharedFilesDir under the shared root, nullopt leaves the shared root out.
+Scenario useSharedFlag(const Engine& engine, const std::string& chosen, const std::optional<RegValue>& registered);
 
 Scenario krnPath(const Engine& engine, const std::string& engineFolder);
 
