@@ -47,3 +47,21 @@ TEST_F(HarnessInEngine, SeededRegistryValuesSurviveARun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wine's trace escapes line breaks, quotes and other bytes, and marks a string it cut with "...".
+TEST(MessageTrace, ReadsEveryBoxWithItsTextCaptionAndStyle) {
+    const std::string trace =
+        "0124:Call user32.MessageBoxA(00000000,00ca5d50 \"DataPipe is required.\\n\\nSince \\\"you\\\" \\xe9\","
+        "0236f550 \"Component Selection Error\",00040024) ret=3785c3ea8\n"
+        "0124:Ret  user32.MessageBoxA() retval=ffffffff ret=3785c3ea8\n"
+        "0124:Call user32.MessageBoxA(0000000000000000,0000000000ca5d50 \"long\"...,0000000000ca5d80 \"Error\",00040010) "
+        "ret=3785c3ea8\n";
+    EXPECT_EQ(engine::messageBoxesIn(trace),
+              (std::vector<engine::MessageBoxCall>{
+                  {"DataPipe is required.\n\nSince \"you\" \xe9", "Component Selection Error", 0x40024},
+                  {"long", "Error", 0x40010}}));
+}
+
+}  // namespace

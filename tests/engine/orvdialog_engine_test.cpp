@@ -18,6 +18,7 @@ using engine::Engine;
 using engine::Outcome;
 
 constexpr int kLocal = 3;
+constexpr int kAbsent = 2;
 
 class OrvDialogInEngine : public EngineTest {
 protected:
@@ -83,18 +84,59 @@ TEST_F(OrvDialogInEngine, ValidatePathLeavesAFilledOrUnknownSlotAlone) {
     }
 }
 
-// The check of all slots: filled folders pass; a blank one keeps the user on the dialog. Its
-// message box returns at once here, so the verdict is all there is to read.
+// The check of all slots: filled folders pass; a blank one is reported in an error box and
+// keeps the user on the dialog.
 TEST_F(OrvDialogInEngine, ValidatePathChecksTheShownSlots) {
-    const Outcome filled = run(withBadPath(engine::orvdialog::validatePath(Engine::shared(), "0", false)));
+    engine::Scenario filledScenario = withBadPath(engine::orvdialog::validatePath(Engine::shared(), "0", false));
+    filledScenario.traceMessageBoxes = true;
+    const Outcome filled = run(filledScenario);
     EXPECT_EQ(filled.before().property("BadPath"), "1");
     EXPECT_EQ(filled.after().property("BadPath"), "");
+    EXPECT_TRUE(filled.messageBoxes.empty());
 
-    const Outcome blank = run(engine::orvdialog::validatePath(Engine::shared(), "0", true));
+    engine::Scenario blankScenario = engine::orvdialog::validatePath(Engine::shared(), "0", true);
+    blankScenario.traceMessageBoxes = true;
+    const Outcome blank = run(blankScenario);
     ASSERT_EQ(blank.before().property("SHARED_FILES_DIR"), "");
     ASSERT_EQ(blank.before().property("BadPath"), "");
+    EXPECT_EQ(blank.messageBoxes,
+              (std::vector<engine::MessageBoxCall>{{"Shared Files path cannot be blank.", "Error", 0x40010}}));
     EXPECT_EQ(blank.after().property("BadPath"), "1");
     EXPECT_EQ(blank.after().property("SHARED_FILES_DIR"), "");
+}
+
+// Without a display the question about KRN gets no answer, which counts as No: KRNCommon goes
+// out and BadConfig stays set, although DataPipe and Indy, wanted, make their own pairs
+// consistent afterwards.
+TEST_F(OrvDialogInEngine, OrvValidateInstallOptionsKeepsADeclinedRepairReported) {
+    const Outcome outcome = run(engine::orvdialog::installOptions(
+        Engine::shared(), {{"MainProgramFiles", 1}, {"KRN", 2}, {"KRNCommon", 1}, {"DBDirect", 1},
+                           {"InternetControls", 2}, {"Indy", 1}, {"SOAP", 2}}));
+    ASSERT_EQ(outcome.before().feature("MainProgramFiles").action, kLocal);
+    ASSERT_NE(outcome.before().feature("KRN").action, kLocal);
+    ASSERT_EQ(outcome.before().feature("KRNCommon").action, kLocal);
+
+    EXPECT_EQ(outcome.messageBoxes,
+              (std::vector<engine::MessageBoxCall>{
+                  {"KRN is a required component. Do you want to install KRN?", "Component Selection Error", 0x40024}}));
+    EXPECT_EQ(outcome.after().feature("KRNCommon").action, kAbsent);
+    EXPECT_NE(outcome.after().feature("KRN").action, kLocal);
+    EXPECT_EQ(outcome.after().property("BadConfig"), "1");
+}
+
+// Every needed feature wanted: nothing is asked and a verdict left from before is removed.
+TEST_F(OrvDialogInEngine, OrvValidateInstallOptionsClearsTheVerdictOfAConsistentSelection) {
+    engine::Scenario scenario = engine::orvdialog::installOptions(
+        Engine::shared(), {{"MainProgramFiles", 1}, {"KRN", 1}, {"KRNCommon", 1}, {"DBDirect", 1},
+                           {"InternetControls", 1}, {"Indy", 1}, {"SOAP", 1}});
+    scenario.package.properties["BadConfig"] = "1";
+    const Outcome outcome = run(scenario);
+    ASSERT_EQ(outcome.before().property("BadConfig"), "1");
+
+    EXPECT_TRUE(outcome.messageBoxes.empty());
+    EXPECT_EQ(outcome.after().property("BadConfig"), "");
+    for (const char* feature : {"KRN", "KRNCommon", "InternetControls", "SOAP"})
+        EXPECT_EQ(outcome.after().feature(feature).action, kLocal) << feature;
 }
 
 TEST_F(OrvDialogInEngine, SetupSQLConfigDialogFillsTheTwentySlotProperties) {

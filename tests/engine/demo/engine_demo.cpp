@@ -86,17 +86,31 @@ void printChanges(const char* heading, const std::map<std::string, std::string>&
     }
 }
 
-void printFeatures(const engine::ProbeStage& after) {
+// Installed state, and the requested one: what the package asked for before the actions, and
+// what they requested instead where it changed.
+void printFeatures(const engine::ProbeStage& before, const engine::ProbeStage& after) {
     if (after.features.empty()) return;
-    std::cout << "  features (installed -> requested)\n";
+    std::cout << "  features (installed, requested)\n";
     for (const auto& [name, state] : after.features) {
         if (state.code != 0) {
             std::printf("    %-20s not in the package (error %u)\n", name.c_str(), state.code);
             continue;
         }
-        std::printf("    %-20s %s -> %s\n", name.c_str(), engine::installStateName(state.installed).c_str(),
-                    engine::installStateName(state.action).c_str());
+        const auto earlier = before.features.find(name);
+        const bool changed = earlier != before.features.end() && earlier->second.action != state.action;
+        const std::string requested = changed ? engine::installStateName(earlier->second.action) + " -> " +
+                                                    engine::installStateName(state.action) + "   (requested by the action)"
+                                              : engine::installStateName(state.action);
+        std::printf("    %-20s %s, %s\n", name.c_str(), engine::installStateName(state.installed).c_str(),
+                    requested.c_str());
     }
+}
+
+void printMessageBoxes(const engine::Scenario& scenario, const Outcome& outcome) {
+    if (!scenario.traceMessageBoxes) return;
+    std::cout << "  message boxes (traced; without a display each returns -1 at once)\n";
+    if (outcome.messageBoxes.empty()) std::cout << "    none\n";
+    for (const auto& box : outcome.messageBoxes) std::cout << "    " << box << "\n";
 }
 
 std::string describe(const std::optional<engine::RegValue>& value) {
@@ -149,7 +163,8 @@ bool show(const DemoScenario& demo, engine::Engine& engine) {
     }
     printChanges("properties", before->properties, after->properties);
     printChanges("target paths", before->targets, after->targets);
-    printFeatures(*after);
+    printFeatures(*before, *after);
+    printMessageBoxes(demo.scenario, outcome);
     printRegistry(demo, outcome);
     printFiles(outcome);
     std::printf("  took %.2f s: prefix and package %.2f s, msiexec %.2f s, ending the server %.2f s\n\n",

@@ -89,6 +89,12 @@ Prefix Engine::preparePrefix(const Scenario& scenario, const fs::path& folder) c
         prefix.saveMachineHive(hive);
     }
     for (const FileSeed& seed : scenario.files) prefix.seedFile(seed.path, seed.contents, seed.readOnly);
+    if (scenario.traceMessageBoxes) {
+        // Relay tracing of this one function keeps the trace small enough to read.
+        RegistryFile user = prefix.userHive();
+        user.set("Software\\Wine\\Debug", "RelayInclude", RegValue::string("user32.MessageBoxA"));
+        prefix.saveUserHive(user);
+    }
     return prefix;
 }
 
@@ -123,12 +129,14 @@ Outcome Engine::run(const Scenario& scenario) {
 
     std::vector<std::string> command{tools_.wine.string(), "msiexec", "/i", packagePath, "/qn"};
     for (const auto& [name, value] : scenario.commandLine) command.push_back(name + "=" + value);
-    const Environment environment = wineEnvironment(outcome.prefix().root());
+    Environment environment = wineEnvironment(outcome.prefix().root());
+    if (scenario.traceMessageBoxes) environment.set("WINEDEBUG", "+relay");
     const ProcessResult ran =
         runProcess(command, environment, folder / "msiexec.out", folder / "msiexec.err", kRunTimeout);
     outcome.exitCode = ran.exitCode;
     outcome.timedOut = ran.timedOut;
     outcome.timings.msiexec = ran.elapsed;
+    if (scenario.traceMessageBoxes) outcome.messageBoxes = messageBoxesIn(readText(folder / "msiexec.err"));
 
     // Ending the server also saves the registry, which is then read from the hive file.
     const ProcessResult ended = runProcess({tools_.wineserver.string(), "-k"}, environment, folder / "server.out",

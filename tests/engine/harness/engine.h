@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "message_trace.h"
 #include "package.h"
 #include "prefix.h"
 #include "probe_report.h"
@@ -50,6 +51,8 @@ struct Scenario {
     bool packageReadOnly = false;
     // Files whose state before the run is kept in Outcome::filesBefore, for before/after reports.
     std::vector<std::string> watchedFiles;
+    // Trace user32.MessageBoxA into Outcome::messageBoxes (a slower run: Wine's relay tracing).
+    bool traceMessageBoxes = false;
 };
 
 struct Timings {
@@ -68,6 +71,7 @@ public:
     RegistryFile machineBefore;  // HKLM as seeded, just before the run
     RegistryFile machine;        // HKLM after the run
     std::map<std::string, std::optional<FileState>> filesBefore;  // the scenario's watched files
+    std::vector<MessageBoxCall> messageBoxes;  // with Scenario::traceMessageBoxes
     Timings timings;
 
     // The probe's snapshot after the actions; throws if the probe never got there, which means

@@ -187,4 +187,8 @@ RegistryFile Prefix::machineHive() const { return RegistryFile::load(root_ / "sy
 
 void Prefix::saveMachineHive(const RegistryFile& hive) const { hive.save(root_ / "system.reg"); }
 
+RegistryFile Prefix::userHive() const { return RegistryFile::load(root_ / "user.reg"); }
+
+void Prefix::saveUserHive(const RegistryFile& hive) const { hive.save(root_ / "user.reg"); }
+
 }  // namespace engine

@@ -53,6 +53,9 @@ public:
     // HKEY_LOCAL_MACHINE, as the prefix's system.reg holds it; only while no server runs.
     RegistryFile machineHive() const;
     void saveMachineHive(const RegistryFile& hive) const;
+    // HKEY_CURRENT_USER, as user.reg holds it; the same rule.
+    RegistryFile userHive() const;
+    void saveUserHive(const RegistryFile& hive) const;
 
 private:
     explicit Prefix(std::filesystem::path root) : root_(std::move(root)) {}

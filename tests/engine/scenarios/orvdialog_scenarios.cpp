@@ -43,6 +43,15 @@ Scenario validatePath(const Engine& engine, const std::string& request, bool emp
     return scenario;
 }
 
+Scenario installOptions(const Engine& engine, const std::vector<FeatureDesign>& features) {
+    Scenario scenario = runs(engine, "OrvValidateInstallOptions");
+    scenario.package.features = features;
+    for (const FeatureDesign& feature : features) scenario.package.probe.features.push_back(feature.id);
+    scenario.package.probe.properties = {"BadConfig", "KRN_EXISTS"};
+    scenario.traceMessageBoxes = true;
+    return scenario;
+}
+
 Scenario sqlConfigDialog(const Engine& engine) {
     Scenario scenario = runs(engine, "SetupSQLConfigDialog");
     // The user's choice from an earlier visit of the dialog, which the action must keep.
@@ -94,8 +103,14 @@ std::vector<DemoScenario> demos(const Engine& engine) {
                    {}});
     all.push_back({kLibrary, "ValidatePath = 2: the empty shared-files folder gets the Windows volume",
                    validatePath(engine, "2", true), {}});
-    all.push_back({kLibrary, "ValidatePath = 0: the shared-files folder is blank (an error box is shown)",
-                   validatePath(engine, "0", true), {}});
+    DemoScenario blank{kLibrary, "ValidatePath = 0: the shared-files folder is blank (an error box is shown)",
+                       validatePath(engine, "0", true), {}};
+    blank.scenario.traceMessageBoxes = true;
+    all.push_back(std::move(blank));
+    all.push_back({kLibrary, "OrvValidateInstallOptions: KRN left out; the question goes unanswered, which counts as No",
+                   installOptions(engine, {{"MainProgramFiles", 1}, {"KRN", 2}, {"KRNCommon", 1}, {"DBDirect", 1},
+                                           {"InternetControls", 2}, {"Indy", 1}, {"SOAP", 2}}),
+                   {}});
     all.push_back({kLibrary, "SetupSQLConfigDialog: the five driver slots", sqlConfigDialog(engine), {}});
     all.push_back({kLibrary, "SetUseSharedFlag: the registered shared folder, chosen again in other letter case",
                    useSharedFlag(engine, "c:\\program files\\common files\\orvanta shared",

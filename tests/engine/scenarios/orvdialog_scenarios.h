@@ -26,6 +26,10 @@ Scenario destinationDialog(const Engine& engine, const std::vector<FeatureDesign
 // BadPath is unset unless the caller sets it.
 Scenario validatePath(const Engine& engine, const std::string& request, bool emptySharedFolder);
 
+// OrvValidateInstallOptions over the seven features of its rules at the levels given (1 requested
+// locally, 2 left off), message boxes traced. A question gets no answer here, which counts as No.
+Scenario installOptions(const Engine& engine, const std::vector<FeatureDesign>& features);
+
 Scenario sqlConfigDialog(const Engine& engine);
 
 // SetUseSharedFlag for product Quillon 7.0 with SHARED_FILES_DIR as given; `registered` seeds
