@@ -2,36 +2,10 @@
 
 #include <regex>
 
+#include "escapes.h"
+
 namespace engine {
 
-namespace {
-
-// Wine's debug strings escape like C: \n, \r, \t, \", \\ and \xNN for other bytes.
-std::string unquote(const std::string& quoted) {
-    std::string out;
-    for (std::size_t i = 0; i < quoted.size(); ++i) {
-        if (quoted[i] != '\\' || i + 1 == quoted.size()) {
-            out += quoted[i];
-            continue;
-        }
-        const char c = quoted[++i];
-        switch (c) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'x':
-                if (i + 2 < quoted.size()) {
-                    out += static_cast<char>(std::stoi(quoted.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                }
-                break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 std::ostream& operator<<(std::ostream& out, const MessageBoxCall& call) {
     return out << "box(caption \"" << call.caption << "\", text \"" << call.text << "\", style 0x" << std::hex
@@ -44,7 +18,7 @@ std::vector<MessageBoxCall> messageBoxesIn(const std::string& trace) {
         R"re(Call user32\.MessageBoxA\([0-9a-fA-F]+,[0-9a-fA-F]+ "((?:[^"\\]|\\.)*)"(?:\.\.\.)?,[0-9a-fA-F]+ "((?:[^"\\]|\\.)*)"(?:\.\.\.)?,([0-9a-fA-F]+)\))re");
     std::vector<MessageBoxCall> calls;
     for (std::sregex_iterator it(trace.begin(), trace.end(), call), end; it != end; ++it)
-        calls.push_back({unquote((*it)[1]), unquote((*it)[2]), static_cast<std::uint32_t>(std::stoul((*it)[3], nullptr, 16))});
+        calls.push_back({unescapeC((*it)[1]), unescapeC((*it)[2]), static_cast<std::uint32_t>(std::stoul((*it)[3], nullptr, 16))});
     return calls;
 }
 

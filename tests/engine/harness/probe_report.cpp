@@ -1,5 +1,7 @@
 #include "probe_report.h"
 
+#include "escapes.h"
+
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -20,29 +22,12 @@ std::string installStateName(int state) {
 
 namespace {
 
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        switch (text[++i]) {
-            case 't': out += '\t'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            default: out += text[i];
-        }
-    }
-    return out;
-}
-
 std::vector<std::string> fields(const std::string& line) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
-        parts.push_back(unescape(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        parts.push_back(unescapeC(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
         if (tab == std::string::npos) return parts;
         start = tab + 1;
     }
