@@ -74,4 +74,8 @@ std::int32_t profileInteger(std::string_view text, std::int32_t fallback) {
 
 std::string formatInteger(std::int32_t value) { return std::to_string(value); }
 
+std::string numberedName(std::string_view prefix, std::int32_t number) {
+    return std::string(prefix) + formatInteger(number);
+}
+
 }  // namespace orv

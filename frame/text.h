@@ -28,5 +28,7 @@ std::int32_t leadingInteger(std::string_view text);
 std::int32_t profileInteger(std::string_view text, std::int32_t fallback);
 // Decimal text as "%i" writes it.
 std::string formatInteger(std::int32_t value);
+// A dialog slot's property: the prefix followed directly by the slot number ("Enable_Dest_1").
+std::string numberedName(std::string_view prefix, std::int32_t number);
 
 }  // namespace orv

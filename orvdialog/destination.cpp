@@ -29,8 +29,6 @@ constexpr DestinationRow kRows[] = {
 constexpr std::uint32_t kBlankPathText = 138;
 constexpr std::uint32_t kErrorCaption = 139;
 
-std::string slot(const char* prefix, int number) { return prefix + orv::formatInteger(number); }
-
 // Only the reported length counts: a value too long for the buffer is not empty.
 bool isEmpty(const orv::PropertyRead& read) { return read.succeeded() && read.length == 0; }
 
@@ -44,9 +42,9 @@ orv::PropertyRead folderOf(orv::Session& session, const std::string& slotPropert
 
 void hideAllSlots(orv::Session& session) {
     for (int n = 1; n <= kSlots; ++n) {
-        session.remove(slot("Enable_Dest_", n).c_str());
-        session.remove(slot("DestDlg_Lbl_", n).c_str());
-        session.write(slot("Dest_Prop_", n).c_str(), "DummyProp");
+        session.remove(orv::numberedName("Enable_Dest_", n).c_str());
+        session.remove(orv::numberedName("DestDlg_Lbl_", n).c_str());
+        session.write(orv::numberedName("Dest_Prop_", n).c_str(), "DummyProp");
     }
 }
 
@@ -68,9 +66,9 @@ void prepareSlot(orv::Session& session, const std::string& number) {
 bool reportBlankFolder(orv::ActionContext& context) {
     orv::Session& session = context.session;
     for (int n = 1; n <= kSlots; ++n) {
-        if (isEmpty(session.read(slot("Enable_Dest_", n).c_str()))) return false;
-        if (!isEmpty(folderOf(session, slot("Dest_Prop_", n)))) continue;
-        const std::string caption = session.read(slot("DestDlg_Lbl_", n).c_str()).text;
+        if (isEmpty(session.read(orv::numberedName("Enable_Dest_", n).c_str()))) return false;
+        if (!isEmpty(folderOf(session, orv::numberedName("Dest_Prop_", n)))) continue;
+        const std::string caption = session.read(orv::numberedName("DestDlg_Lbl_", n).c_str()).text;
         const std::string text = caption + " " + context.os.loadString(kBlankPathText);
         orv::showMessageText(context.os, kErrorCaption, text, orv::kMbTopmost | orv::kMbIconError | orv::kMbOk);
         return true;
@@ -86,9 +84,9 @@ std::uint32_t setupDestinationDialog(orv::ActionContext& context) {
     int next = 1;
     for (const DestinationRow& row : kRows) {
         if (!session.featureState(row.feature).requestedLocal()) continue;
-        session.write(slot("Enable_Dest_", next).c_str(), "1");
-        session.write(slot("DestDlg_Lbl_", next).c_str(), context.os.loadString(row.captionId));
-        session.write(slot("Dest_Prop_", next).c_str(), row.folderProperty);
+        session.write(orv::numberedName("Enable_Dest_", next).c_str(), "1");
+        session.write(orv::numberedName("DestDlg_Lbl_", next).c_str(), context.os.loadString(row.captionId));
+        session.write(orv::numberedName("Dest_Prop_", next).c_str(), row.folderProperty);
         ++next;
     }
     session.write("DestDirCount", orv::formatInteger(next - 1));

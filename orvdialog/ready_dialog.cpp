@@ -27,7 +27,7 @@ std::uint32_t setupReadyDialog(orv::ActionContext& context) {
     if (!count.succeeded()) return orv::kErrorInstallFailure;
 
     const int notes = orv::leadingInteger(count.text);
-    for (int n = 1; n <= notes; ++n) session.remove(("Enable_Install_Msg_" + orv::formatInteger(n)).c_str());
+    for (int n = 1; n <= notes; ++n) session.remove(orv::numberedName("Enable_Install_Msg_", n).c_str());
 
     if (!session.featureState("SampleDataFiles").requestedLocal()) return orv::kSuccess;
     if (granaryServerPresent(context.os)) {

@@ -24,19 +24,18 @@ constexpr DriverFamily kFamilies[] = {
 };
 
 std::string slotText(int slot, int choice) {
-    return "SQLConfig_" + orv::formatInteger(slot) + "_Text_" + orv::formatInteger(choice);
+    return orv::numberedName(orv::numberedName("SQLConfig_", slot) + "_Text_", choice);
 }
 
 }  // namespace
 
 std::uint32_t setupSqlConfigDialog(orv::ActionContext& context) {
     orv::Session& session = context.session;
-    for (int n = 1; n <= kSlots; ++n) session.remove(("Enable_SQLConfig_" + orv::formatInteger(n)).c_str());
+    for (int n = 1; n <= kSlots; ++n) session.remove(orv::numberedName("Enable_SQLConfig_", n).c_str());
     int slot = 1;
     for (const DriverFamily& family : kFamilies) {
-        const std::string number = orv::formatInteger(slot);
-        session.write(("Enable_SQLConfig_" + number).c_str(), "1");
-        session.write(("SQLConfig_DrvName_" + number).c_str(), context.os.loadString(family.nameId));
+        session.write(orv::numberedName("Enable_SQLConfig_", slot).c_str(), "1");
+        session.write(orv::numberedName("SQLConfig_DrvName_", slot).c_str(), context.os.loadString(family.nameId));
         session.write(slotText(slot, 1).c_str(), context.os.loadString(family.firstChoiceId));
         session.write(slotText(slot, 2).c_str(), context.os.loadString(family.secondChoiceId));
         ++slot;
