@@ -1,7 +1,8 @@
 // How a library's exports.inc becomes its exports. Each line there reads
 //     ORV_EXPORT(ExportName, actionFunction, resultWhenRaised)
-// On Windows every line becomes an undecorated __stdcall export running the action inside the
-// guard; in the native build the lines become a table the tests call by export name.
+// with resultWhenRaised an orv::ActionResult. On Windows every line becomes an undecorated
+// __stdcall export running the action inside the guard; in the native build the lines become a
+// table the tests call by export name. ORV_LIBRARY_NAME names the library in log lines.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +14,10 @@
 namespace orv {
 
 struct ExportEntry {
+    const char* library;
     const char* name;
     ActionBody body;
-    std::uint32_t resultWhenRaised;
+    ActionResult resultWhenRaised;
 };
 
 using ExportTable = std::span<const ExportEntry>;
@@ -27,14 +29,16 @@ std::uint32_t runExport(Platform& os, ExportTable table, std::string_view name, 
 
 #if defined(_WIN32)
 #include "win32/win32_platform.h"
-#define ORV_EXPORT(name, body, resultWhenRaised)                                        \
-    extern "C" std::uint32_t __stdcall name(orv::MsiHandle session) {                   \
-        return orv::runAction(orv::win32Platform(), session, body, resultWhenRaised);   \
+#define ORV_EXPORT(name, body, resultWhenRaised)                                                          \
+    extern "C" std::uint32_t __stdcall name(orv::MsiHandle session) {                                     \
+        return orv::runAction(orv::win32Platform, orv::ActionName{ORV_LIBRARY_NAME, #name}, session, body, \
+                              orv::ActionResult::resultWhenRaised);                                       \
     }
 #define ORV_EXPORT_TABLE_BEGIN(library)
 #define ORV_EXPORT_TABLE_END(library)
 #else
-#define ORV_EXPORT(name, body, resultWhenRaised) orv::ExportEntry{#name, body, resultWhenRaised},
+#define ORV_EXPORT(name, body, resultWhenRaised) \
+    orv::ExportEntry{ORV_LIBRARY_NAME, #name, body, orv::ActionResult::resultWhenRaised},
 #define ORV_EXPORT_TABLE_BEGIN(library)       \
     namespace library {                       \
     namespace {                               \

@@ -1,10 +1,13 @@
-// Message boxes whose caption and text come from the running library's own string table.
+// Message boxes whose caption and text come from the running library's own string table. This
+// is the one place that shows a box: it shows none in a silent installation (UILevel "2"), where
+// nobody could answer and the installation would hang, and it writes each box and its answer to
+// the installer log.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "platform.h"
+#include "guard.h"
 
 namespace orv {
 
@@ -16,9 +19,17 @@ inline constexpr std::uint32_t kMbIconWarning = 0x30;
 inline constexpr std::uint32_t kMbTaskModal = 0x2000;
 inline constexpr std::uint32_t kMbTopmost = 0x40000;
 
-// Shows the box without an owner window and gives the user's answer.
-int showMessage(Platform& os, std::uint32_t captionId, std::uint32_t textId, std::uint32_t style);
+// What a box that was not shown answers: neither IDOK, IDYES nor IDNO, as a failed box. Each
+// action's own rule decides what no answer means.
+inline constexpr int kNoAnswer = 0;
+
+// Shows the box without an owner window and gives the user's answer, or kNoAnswer in a silent
+// installation.
+int showMessage(ActionContext& context, std::uint32_t captionId, std::uint32_t textId, std::uint32_t style);
 // The same with a text the action composed.
-int showMessageText(Platform& os, std::uint32_t captionId, const std::string& text, std::uint32_t style);
+int showMessageText(ActionContext& context, std::uint32_t captionId, const std::string& text, std::uint32_t style);
+
+// True only when the installation runs without a user interface; an unreadable level is not.
+bool isSilentInstallation(Session& session);
 
 }  // namespace orv

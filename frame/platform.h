@@ -98,6 +98,9 @@ public:
     // Runs "select Feature from Feature" on the active database and fetches every row's first
     // field through a 260-character buffer. The result is that of opening the view.
     virtual std::uint32_t msiFeatureNames(MsiHandle session, std::vector<std::string>* names) = 0;
+    // One line of text into the installer log (MsiProcessMessage, INSTALLMESSAGE_INFO), written
+    // as it stands: brackets in it are not taken for fields.
+    virtual std::uint32_t msiLogInfo(MsiHandle session, const char* text) = 0;
 
     // Registry under HKEY_LOCAL_MACHINE, full access. Results are Windows error codes.
     virtual std::int32_t regOpenKey(const char* path, bool create, RegKeyHandle* key) = 0;

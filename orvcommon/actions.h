@@ -7,7 +7,7 @@
 
 namespace orvcommon {
 
-std::uint32_t setReboot(orv::ActionContext& context);
-std::uint32_t copyInstallDatabase(orv::ActionContext& context);
+orv::ActionResult setReboot(orv::ActionContext& context);
+orv::ActionResult copyInstallDatabase(orv::ActionContext& context);
 
 }  // namespace orvcommon

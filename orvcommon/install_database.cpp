@@ -8,14 +8,14 @@
 
 namespace orvcommon {
 
-std::uint32_t copyInstallDatabase(orv::ActionContext& context) {
+orv::ActionResult copyInstallDatabase(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead sourceFolder = session.read("SourceDir");
     const orv::PropertyRead targetFolder = session.read("INSTALLDIR");
     const orv::PropertyRead productName = session.read("ProductName");
     // Without both folders and a name the paths would be relative to wherever msiexec runs:
     // copying there could overwrite an unrelated file, so nothing is done.
-    if (!sourceFolder.isSet() || !targetFolder.isSet() || !productName.isSet()) return orv::kSuccess;
+    if (!sourceFolder.isSet() || !targetFolder.isSet() || !productName.isSet()) return orv::ActionResult::Success;
 
     const std::string packageName = productName.text + ".msi";
     const std::string source = orv::ensureTrailingBackslash(sourceFolder.text) + packageName;
@@ -24,7 +24,7 @@ std::uint32_t copyInstallDatabase(orv::ActionContext& context) {
     // A read-only package file would pass its attribute on to the copy, and a stale read-only
     // copy would block the next one.
     context.os.setFileAttributes(target.c_str(), orv::kAttrNormal);
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvcommon

@@ -16,13 +16,13 @@ bool mainProgramOn9x(orv::Session& session) {
 
 }  // namespace
 
-std::uint32_t setReboot(orv::ActionContext& context) {
+orv::ActionResult setReboot(orv::ActionContext& context) {
     orv::Session& session = context.session;
     if (mainProgramOn9x(session)) forceReboot(session);
     if (session.featureState("CORBASupport").requestedLocal()) forceReboot(session);
     if (session.featureState("CORBASupport_HY4").requestedLocal()) forceReboot(session);
     if (session.read("INSTALL_MDAC").isSet()) forceReboot(session);
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvcommon

@@ -7,12 +7,12 @@
 
 namespace orvdialog {
 
-std::uint32_t setupDestinationDialog(orv::ActionContext& context);
-std::uint32_t validatePath(orv::ActionContext& context);
-std::uint32_t validateInstallOptions(orv::ActionContext& context);
-std::uint32_t setupSqlConfigDialog(orv::ActionContext& context);
-std::uint32_t setUseSharedFlag(orv::ActionContext& context);
-std::uint32_t setKrnPath(orv::ActionContext& context);
-std::uint32_t setupReadyDialog(orv::ActionContext& context);
+orv::ActionResult setupDestinationDialog(orv::ActionContext& context);
+orv::ActionResult validatePath(orv::ActionContext& context);
+orv::ActionResult validateInstallOptions(orv::ActionContext& context);
+orv::ActionResult setupSqlConfigDialog(orv::ActionContext& context);
+orv::ActionResult setUseSharedFlag(orv::ActionContext& context);
+orv::ActionResult setKrnPath(orv::ActionContext& context);
+orv::ActionResult setupReadyDialog(orv::ActionContext& context);
 
 }  // namespace orvdialog

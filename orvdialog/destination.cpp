@@ -70,7 +70,7 @@ bool reportBlankFolder(orv::ActionContext& context) {
         if (!isEmpty(folderOf(session, orv::numberedName("Dest_Prop_", n)))) continue;
         const std::string caption = session.read(orv::numberedName("DestDlg_Lbl_", n).c_str()).text;
         const std::string text = caption + " " + context.os.loadString(kBlankPathText);
-        orv::showMessageText(context.os, kErrorCaption, text, orv::kMbTopmost | orv::kMbIconError | orv::kMbOk);
+        orv::showMessageText(context, kErrorCaption, text, orv::kMbTopmost | orv::kMbIconError | orv::kMbOk);
         return true;
     }
     return false;
@@ -78,7 +78,7 @@ bool reportBlankFolder(orv::ActionContext& context) {
 
 }  // namespace
 
-std::uint32_t setupDestinationDialog(orv::ActionContext& context) {
+orv::ActionResult setupDestinationDialog(orv::ActionContext& context) {
     orv::Session& session = context.session;
     hideAllSlots(session);
     int next = 1;
@@ -90,23 +90,23 @@ std::uint32_t setupDestinationDialog(orv::ActionContext& context) {
         ++next;
     }
     session.write("DestDirCount", orv::formatInteger(next - 1));
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
-std::uint32_t validatePath(orv::ActionContext& context) {
+orv::ActionResult validatePath(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead request = session.read("ValidatePath");
     // A request too long to read names neither mode; it is never guessed from a part of it.
-    if (!request.succeeded()) return orv::kSuccess;
+    if (!request.succeeded()) return orv::ActionResult::Success;
     if (request.text != "0") {
         prepareSlot(session, request.text);
-        return orv::kSuccess;
+        return orv::ActionResult::Success;
     }
     if (reportBlankFolder(context))
         session.write("BadPath", "1");
     else
         session.remove("BadPath");
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvdialog

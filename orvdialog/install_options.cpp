@@ -68,7 +68,7 @@ private:
     orv::StateQuery state(const char* feature) { return session_.featureState(feature); }
 
     bool askRepair(std::uint32_t questionId) {
-        const bool yes = orv::showMessage(context_.os, kQuestionCaption, questionId, kStyle) == orv::kIdYes;
+        const bool yes = orv::showMessage(context_, kQuestionCaption, questionId, kStyle) == orv::kIdYes;
         if (!yes) declined_ = true;
         return yes;
     }
@@ -80,14 +80,14 @@ private:
 
 }  // namespace
 
-std::uint32_t validateInstallOptions(orv::ActionContext& context) {
+orv::ActionResult validateInstallOptions(orv::ActionContext& context) {
     Rules rules(context);
     rules.programFilesNeedKrn();
     rules.krnCommonFollowsKrn();
     rules.internetControlsNeedDataPipe();
     rules.soapNeedsIndy();
     rules.reportOutcome();
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvdialog

@@ -21,20 +21,20 @@ bool granaryServerPresent(orv::Platform& os) {
 
 }  // namespace
 
-std::uint32_t setupReadyDialog(orv::ActionContext& context) {
+orv::ActionResult setupReadyDialog(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead count = session.readWithCapacity("InstallMsgCount", kCountCapacity);
-    if (!count.succeeded()) return orv::kErrorInstallFailure;
+    if (!count.succeeded()) return orv::ActionResult::InstallFailure;
 
     const int notes = orv::leadingInteger(count.text);
     for (int n = 1; n <= notes; ++n) session.remove(orv::numberedName("Enable_Install_Msg_", n).c_str());
 
-    if (!session.featureState("SampleDataFiles").requestedLocal()) return orv::kSuccess;
+    if (!session.featureState("SampleDataFiles").requestedLocal()) return orv::ActionResult::Success;
     if (granaryServerPresent(context.os)) {
         session.write("Enable_Install_Msg_1", "1");
         session.write("InstallMsg_1", context.os.loadString(kSampleDataNote));
     }
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvdialog

@@ -28,17 +28,17 @@ std::optional<std::string> registeredSharedFolder(orv::Registry& registry) {
 
 }  // namespace
 
-std::uint32_t setUseSharedFlag(orv::ActionContext& context) {
+orv::ActionResult setUseSharedFlag(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead chosenRead = session.read("SHARED_FILES_DIR");
     // Never compare a cut-short folder: the decision would be recorded for a folder not chosen.
-    if (!chosenRead.succeeded()) return orv::kSuccess;
+    if (!chosenRead.succeeded()) return orv::ActionResult::Success;
     const std::string chosen = orv::stripTrailingBackslash(chosenRead.text);
 
     orv::Registry registry(context.os);
     const std::optional<std::string> registered = registeredSharedFolder(registry);
     const std::optional<std::string> productKey = orv::productKey(session);
-    if (!productKey || !registry.openKey(*productKey, true)) return orv::kSuccess;
+    if (!productKey || !registry.openKey(*productKey, true)) return orv::ActionResult::Success;
 
     // A first Orvanta installation starts the shared folder, so it uses it whatever its place.
     const bool useShared = !registered || context.os.compareIgnoreCase(registered->c_str(), chosen.c_str()) == 0;
@@ -53,15 +53,15 @@ std::uint32_t setUseSharedFlag(orv::ActionContext& context) {
     } catch (const orv::RegistryError&) {
         // The property is set; a registry that refuses the record is passed over.
     }
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
-std::uint32_t setKrnPath(orv::ActionContext& context) {
+orv::ActionResult setKrnPath(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead folder = session.read("OSKRN");
-    if (!folder.succeeded()) return orv::kSuccess;
+    if (!folder.succeeded()) return orv::ActionResult::Success;
     session.write("KRN_INSTALL_PATH.E966F0CB_76B3_11D3_945B_00C04FB1760A", folder.text);
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvdialog

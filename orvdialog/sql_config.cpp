@@ -29,7 +29,7 @@ std::string slotText(int slot, int choice) {
 
 }  // namespace
 
-std::uint32_t setupSqlConfigDialog(orv::ActionContext& context) {
+orv::ActionResult setupSqlConfigDialog(orv::ActionContext& context) {
     orv::Session& session = context.session;
     for (int n = 1; n <= kSlots; ++n) session.remove(orv::numberedName("Enable_SQLConfig_", n).c_str());
     int slot = 1;
@@ -40,7 +40,7 @@ std::uint32_t setupSqlConfigDialog(orv::ActionContext& context) {
         session.write(slotText(slot, 2).c_str(), context.os.loadString(family.secondChoiceId));
         ++slot;
     }
-    return orv::kSuccess;
+    return orv::ActionResult::Success;
 }
 
 }  // namespace orvdialog

@@ -187,6 +187,13 @@ std::uint32_t Machine::msiFeatureNames(orv::MsiHandle handle, std::vector<std::s
     return orv::kSuccess;
 }
 
+std::uint32_t Machine::msiLogInfo(orv::MsiHandle handle, const char* text) {
+    if (!validSession(handle)) return orv::kErrorInvalidHandle;
+    if (const Fault* fault = faultFor(Op::LogMessage, text)) return fault->code;
+    session.log.emplace_back(text);
+    return orv::kSuccess;
+}
+
 // ----- registry --------------------------------------------------------------------------------
 
 std::int32_t Machine::regOpenKey(const char* path, bool create, orv::RegKeyHandle* key) {

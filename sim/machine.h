@@ -24,7 +24,7 @@ using orv::InstallState;
 // Every operation of the seam, for naming the one that should fail.
 enum class Op {
     GetProperty, SetProperty, GetFeatureState, SetFeatureState, GetComponentState, SetComponentState,
-    DoAction, SetTargetPath, FeatureView,
+    DoAction, SetTargetPath, FeatureView, LogMessage,
     RegOpenKey, RegCreateKey, RegQueryValue, RegSetValue, RegEnumValue,
     FileAttributes, SetFileAttributes, CopyFile, DeleteFile, FindFiles, CreateFile, WriteFile, FileVersion,
     ReadProfile, MessageBox, LoadLibrary, ShellExecute,
@@ -61,6 +61,7 @@ struct Session {
     std::string resolvedSource;  // what ResolveSource puts into SourceDir
     std::vector<std::string> actionsRun;
     std::map<std::string, std::string> targetPaths;
+    std::vector<std::string> log;  // lines written to the installer log, in order
 
     std::string property(const std::string& name) const;
     bool hasProperty(const std::string& name) const { return properties.count(name) != 0; }
@@ -223,6 +224,7 @@ public:
     bool msiGetMode(orv::MsiHandle, int) override;
     std::uint32_t msiSetTargetPath(orv::MsiHandle, const char*, const char*) override;
     std::uint32_t msiFeatureNames(orv::MsiHandle, std::vector<std::string>*) override;
+    std::uint32_t msiLogInfo(orv::MsiHandle, const char*) override;
     std::int32_t regOpenKey(const char*, bool, orv::RegKeyHandle*) override;
     std::int32_t regCloseKey(orv::RegKeyHandle) override;
     std::int32_t regQueryValue(orv::RegKeyHandle, const char*, std::uint32_t*, std::string*) override;

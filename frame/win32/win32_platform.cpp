@@ -105,6 +105,16 @@ public:
         return opened;
     }
 
+    std::uint32_t msiLogInfo(MsiHandle session, const char* text) override {
+        MsiHandleCloser record{MsiCreateRecord(1)};
+        if (record.handle == 0) return ERROR_FUNCTION_FAILED;
+        // The text goes in as a field, so that "[" and "]" in a value are never formatted.
+        MsiRecordSetStringA(record.handle, 0, "[1]");
+        MsiRecordSetStringA(record.handle, 1, text);
+        const int result = MsiProcessMessage(session, INSTALLMESSAGE_INFO, record.handle);
+        return result < 0 ? ERROR_FUNCTION_FAILED : ERROR_SUCCESS;
+    }
+
     std::int32_t regOpenKey(const char* path, bool create, RegKeyHandle* key) override {
         HKEY opened = nullptr;
         LONG result;

@@ -2,7 +2,9 @@
 // helpers, number conversions, the registry object, messages and the action guard.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -260,36 +262,148 @@ TEST(RegistryObject, KeysThatRefuseToOpenOrBeCreated) {
     EXPECT_FALSE(machine.hklm.exists("Software\\New"));
 }
 
-// ----- messages and the guard --------------------------------------------------------------------
+// ----- messages, the log and the guard -----------------------------------------------------------
+
+const orv::ActionName kTestAction{"OrvTest", "Action"};
+
+// Runs `body` as an export of a library named OrvTest would run.
+template <typename Body>
+std::uint32_t runBody(sim::Machine& machine, Body body, orv::ActionResult resultWhenRaised = orv::ActionResult::Success) {
+    static std::function<orv::ActionResult(orv::ActionContext&)> stored;
+    stored = body;
+    return orv::runAction([&machine]() -> orv::Platform& { return machine; }, kTestAction, machine.session.handle,
+                          [](orv::ActionContext& context) { return stored(context); }, resultWhenRaised);
+}
 
 TEST(Messages, TextsComeFromTheLibrarysTableAndMissingIdsShowEmpty) {
     static const orv::StringEntry table[] = {{102, "Warning"}, {107, "Line one\nline two"}};
     sim::Machine machine;
     machine.strings = table;
     machine.answers = {orv::kIdNo};
+    int answer = 0;
 
-    EXPECT_EQ(orv::showMessage(machine, 102, 107, orv::kMbTopmost | orv::kMbIconQuestion | orv::kMbYesNo), orv::kIdNo);
-    orv::showMessage(machine, 999, 102, orv::kMbOk);
-    orv::showMessage(machine, 102, 998, orv::kMbOk);
+    runBody(machine, [&answer](orv::ActionContext& context) {
+        answer = orv::showMessage(context, 102, 107, orv::kMbTopmost | orv::kMbIconQuestion | orv::kMbYesNo);
+        orv::showMessage(context, 999, 102, orv::kMbOk);
+        orv::showMessage(context, 102, 998, orv::kMbOk);
+        return orv::ActionResult::Success;
+    });
 
+    EXPECT_EQ(answer, orv::kIdNo);
     ASSERT_EQ(machine.messageBoxes.size(), 3u);
     EXPECT_EQ(machine.messageBoxes[0], (sim::MessageBoxShown{"Line one\nline two", "Warning", 0x40024}));
     EXPECT_EQ(machine.messageBoxes[1], (sim::MessageBoxShown{"Warning", "", 0}));
     EXPECT_EQ(machine.messageBoxes[2], (sim::MessageBoxShown{"", "Warning", 0}));
+    EXPECT_EQ(machine.session.log.front(),
+              "OrvTest.Action: box \"Warning\" \"Line one\nline two\" shown; answer No");
 }
 
-template <typename Raise>
-std::uint32_t guardedResult(Raise raise, std::uint32_t resultWhenRaised) {
-    static Raise stored;
-    stored = raise;
+struct UiLevelCase {
+    const char* situation;
+    std::optional<std::string> level;  // nullopt: the read fails
+    bool shown;
+};
+
+class SilentInstallation : public ::testing::TestWithParam<UiLevelCase> {};
+
+// Only a silent installation (UILevel "2") skips the box; an OK box then passes unseen and a
+// question gets no answer. Every other level, and one that cannot be read, shows the box.
+TEST_P(SilentInstallation, ShowsNoBoxAtLevelTwoOnly) {
+    const UiLevelCase& c = GetParam();
+    static const orv::StringEntry table[] = {{1, "Caption"}, {2, "Text"}};
+    for (const std::uint32_t style : {orv::kMbOk, orv::kMbTopmost | orv::kMbIconQuestion | orv::kMbYesNo}) {
+        SCOPED_TRACE(style);
+        sim::Machine machine;
+        machine.strings = table;
+        if (c.level)
+            machine.session.properties["UILevel"] = *c.level;
+        else
+            machine.fail(sim::Op::GetProperty, "UILevel");
+        machine.answers = {orv::kIdYes};
+        int answer = -5;
+
+        runBody(machine, [&answer, style](orv::ActionContext& context) {
+            answer = orv::showMessage(context, 1, 2, style);
+            return orv::ActionResult::Success;
+        });
+
+        EXPECT_EQ(machine.messageBoxes.size(), c.shown ? 1u : 0u);
+        EXPECT_EQ(answer, c.shown ? orv::kIdYes : orv::kNoAnswer);
+        ASSERT_EQ(machine.session.log.size(), 1u);
+        EXPECT_NE(machine.session.log[0].find(c.shown ? "shown; answer Yes" : "not shown: silent installation"),
+                  std::string::npos)
+            << machine.session.log[0];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frame, SilentInstallation,
+                         ::testing::Values(UiLevelCase{"silent", "2", false}, UiLevelCase{"basic", "3", true},
+                                           UiLevelCase{"full", "5", true}, UiLevelCase{"unreadable", std::nullopt, true},
+                                           UiLevelCase{"empty", "", true}, UiLevelCase{"letters", "abc", true},
+                                           UiLevelCase{"two and more", "2 ", true},
+                                           UiLevelCase{"too long to read", std::string(300, '2'), true}));
+
+struct HiddenCase {
+    const char* situation;
+    std::optional<std::string> hiddenList;  // nullopt: the list cannot be read
+    bool hidden;
+};
+
+class LoggedValue : public ::testing::TestWithParam<HiddenCase> {};
+
+// A property the package names in MsiHiddenProperties never has its value in the log, however
+// long or oddly written the list, and a list that cannot be read hides every value.
+TEST_P(LoggedValue, IsMaskedWhenThePackageHidesTheProperty) {
+    const HiddenCase& c = GetParam();
     sim::Machine machine;
-    return orv::runAction(
-        machine, machine.session.handle,
-        [](orv::ActionContext&) -> std::uint32_t {
-            stored();
-            return orv::kSuccess;
-        },
-        resultWhenRaised);
+    if (c.hiddenList)
+        machine.session.properties["MsiHiddenProperties"] = *c.hiddenList;
+    else
+        machine.fail(sim::Op::GetProperty, "MsiHiddenProperties", 1627);
+
+    runBody(machine, [](orv::ActionContext& context) {
+        context.log.write("PASSWORD is " + context.log.value("PASSWORD", "s3cret"));
+        return orv::ActionResult::Success;
+    });
+
+    ASSERT_EQ(machine.session.log.size(), 1u);
+    EXPECT_EQ(machine.session.log[0], c.hidden ? "OrvTest.Action: PASSWORD is **********"
+                                               : "OrvTest.Action: PASSWORD is \"s3cret\"");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frame, LoggedValue,
+    ::testing::Values(HiddenCase{"no list", std::string(), false}, HiddenCase{"named alone", "PASSWORD", true},
+                      HiddenCase{"named among others", "A;PASSWORD;B", true},
+                      HiddenCase{"empty entries around it", ";;PASSWORD;;", true},
+                      HiddenCase{"named last in 300 characters", std::string(291, 'X') + ";PASSWORD", true},
+                      HiddenCase{"named last in 70000 characters", std::string(70000, 'X') + ";PASSWORD", true},
+                      HiddenCase{"other case is another property", "password", false},
+                      HiddenCase{"only a longer name", "PASSWORD2", false},
+                      HiddenCase{"unreadable list", std::nullopt, true}));
+
+// A line built from a huge value is cut to the limit, never overrun; a log that refuses the
+// line or raises leaves the action's result as it was.
+TEST(ActionLog, LongLinesAreCutAndFailuresChangeNothing) {
+    sim::Machine machine;
+    const auto logsHuge = [](orv::ActionContext& context) {
+        context.log.write("value " + context.log.value("P", std::string(70000, 'v')));
+        return orv::ActionResult::InstallFailure;
+    };
+    EXPECT_EQ(runBody(machine, logsHuge), orv::kErrorInstallFailure);
+    ASSERT_EQ(machine.session.log.size(), 1u);
+    EXPECT_EQ(machine.session.log[0].size(), orv::kLogLineLimit);
+    EXPECT_TRUE(machine.session.log[0].ends_with("..."));
+
+    sim::Machine refusing;
+    refusing.fail(sim::Op::LogMessage);
+    EXPECT_EQ(runBody(refusing, logsHuge), orv::kErrorInstallFailure);
+    EXPECT_TRUE(refusing.session.log.empty());
+
+    struct RaisingLog : sim::Machine {
+        std::uint32_t msiLogInfo(orv::MsiHandle, const char*) override { throw std::bad_alloc(); }
+    } raising;
+    EXPECT_EQ(runBody(raising, logsHuge), orv::kErrorInstallFailure);
 }
 
 // Whatever an action raises stays inside the guard, which answers with the action's result.
@@ -305,25 +419,39 @@ TEST(ActionGuard, NothingRaisedEscapes) {
         [] { throw "text"; },
     };
     for (Raise raise : raises) {
-        EXPECT_EQ(guardedResult(raise, orv::kSuccess), orv::kSuccess);
-        EXPECT_EQ(guardedResult(raise, orv::kErrorInstallFailure), orv::kErrorInstallFailure);
+        for (const orv::ActionResult whenRaised : {orv::ActionResult::Success, orv::ActionResult::InstallFailure}) {
+            sim::Machine machine;
+            const auto raising = [raise](orv::ActionContext&) -> orv::ActionResult {
+                raise();
+                return orv::ActionResult::Success;
+            };
+            EXPECT_EQ(runBody(machine, raising, whenRaised), orv::toInstallerCode(whenRaised));
+        }
     }
+}
+
+// The platform is fetched inside the guard: a platform that cannot be had is a raised failure
+// like any other.
+TEST(ActionGuard, APlatformThatCannotBeHadStaysInside) {
+    const auto noPlatform = []() -> orv::Platform& { throw std::bad_alloc(); };
+    const auto body = [](orv::ActionContext&) { return orv::ActionResult::Success; };
+    EXPECT_EQ(orv::runAction(noPlatform, kTestAction, 1, body, orv::ActionResult::InstallFailure),
+              orv::kErrorInstallFailure);
 }
 
 TEST(ActionGuard, PassesTheActionsOwnResultThrough) {
     sim::Machine machine;
-    const auto fails = [](orv::ActionContext&) -> std::uint32_t { return orv::kErrorInstallFailure; };
-    EXPECT_EQ(orv::runAction(machine, machine.session.handle, fails, orv::kSuccess), orv::kErrorInstallFailure);
+    const auto fails = [](orv::ActionContext&) { return orv::ActionResult::InstallFailure; };
+    EXPECT_EQ(runBody(machine, fails), orv::kErrorInstallFailure);
 }
 
 TEST(ActionGuard, TheActionSeesTheInstallersHandle) {
     sim::Machine machine;
     machine.session.handle = 77;
-    const auto writes = [](orv::ActionContext& context) -> std::uint32_t {
+    runBody(machine, [](orv::ActionContext& context) {
         context.session.write("SEEN", std::to_string(context.session.handle()));
-        return orv::kSuccess;
-    };
-    orv::runAction(machine, 77, writes, orv::kSuccess);
+        return orv::ActionResult::Success;
+    });
     EXPECT_EQ(machine.session.property("SEEN"), "77");
 }
 
