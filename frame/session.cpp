@@ -1,8 +1,14 @@
 #include "session.h"
 
 #include <algorithm>
+#include <string>
 
 namespace orv {
+
+std::string describeStates(const StateQuery& states) {
+    if (!states.succeeded()) return "unknown (result " + std::to_string(states.result) + ")";
+    return "installed " + std::to_string(states.installed) + ", action " + std::to_string(states.action);
+}
 
 PropertyRead Session::read(const char* name) { return readWithCapacity(name, kPropertyCapacity); }
 

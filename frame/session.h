@@ -23,14 +23,32 @@ struct PropertyRead {
     bool isSet() const { return result == kSuccess && length > 0; }
 };
 
+// A feature's or component's two states, and the tests the actions make on them. A query that
+// failed answers every test with false: an unknown feature is neither there nor coming.
 struct StateQuery {
     std::uint32_t result = kSuccess;
     InstallState installed = kStateUnknown;
     InstallState action = kStateUnknown;
 
     bool succeeded() const { return result == kSuccess; }
+    // This run puts it on the local disk.
     bool requestedLocal() const { return succeeded() && action == kStateLocal; }
+    // It is on the local disk now.
+    bool installedLocal() const { return succeeded() && installed == kStateLocal; }
+    // Installed locally or requested locally.
+    bool isLocal() const { return installedLocal() || requestedLocal(); }
+    // Installed locally and this run takes it away.
+    bool beingRemoved() const { return installedLocal() && action == kStateAbsent; }
+    // Local, unless this run removes it.
+    bool isWanted() const { return isLocal() && !beingRemoved(); }
+    // Installed locally and requested locally again (a repair or reinstall).
+    bool beingReinstalled() const { return installedLocal() && action == kStateLocal; }
+    // Installed locally and nothing requested for it in this run.
+    bool stayingInstalled() const { return installedLocal() && action == kStateUnknown; }
 };
+
+// "installed 3, action -1", for log lines.
+std::string describeStates(const StateQuery& states);
 
 class Session {
 public:

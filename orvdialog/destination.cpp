@@ -3,6 +3,7 @@
 #include <string>
 
 #include "actions.h"
+#include "frame/log.h"
 #include "frame/messages.h"
 #include "frame/text.h"
 
@@ -49,14 +50,24 @@ void hideAllSlots(orv::Session& session) {
 }
 
 // Gives an empty folder the Windows volume, as property and as the directory's target path.
-void prepareSlot(orv::Session& session, const std::string& number) {
+void prepareSlot(orv::ActionContext& context, const std::string& number) {
+    orv::Session& session = context.session;
+    const std::string slot = "slot " + orv::quoted(number);
     const orv::PropertyRead name = session.read(("Dest_Prop_" + number).c_str());
     // A slot number the dialog does not have names no directory: there is nothing to prepare.
-    if (name.isSet() && isEmpty(session.read(name.text.c_str()))) {
+    if (!name.isSet()) {
+        context.log.write(slot + " names no folder property: nothing to prepare");
+    } else if (!isEmpty(session.read(name.text.c_str()))) {
+        context.log.write(slot + ": " + name.text + " has a folder; kept");
+    } else {
         const orv::PropertyRead volume = session.read("WindowsVolume");
         if (volume.succeeded()) {
             session.write(name.text.c_str(), volume.text);
             session.setTargetPath(name.text.c_str(), volume.text);
+            context.log.write(slot + ": " + name.text + " was empty; set to WindowsVolume " +
+                              context.log.value("WindowsVolume", volume.text));
+        } else {
+            context.log.write(slot + ": " + name.text + " is empty and WindowsVolume cannot be read; left empty");
         }
     }
     session.remove("BadPath");
@@ -70,6 +81,7 @@ bool reportBlankFolder(orv::ActionContext& context) {
         if (!isEmpty(folderOf(session, orv::numberedName("Dest_Prop_", n)))) continue;
         const std::string caption = session.read(orv::numberedName("DestDlg_Lbl_", n).c_str()).text;
         const std::string text = caption + " " + context.os.loadString(kBlankPathText);
+        context.log.write(orv::numberedName("slot ", n) + " (" + caption + ") has a blank folder: BadPath set");
         orv::showMessageText(context, kErrorCaption, text, orv::kMbTopmost | orv::kMbIconError | orv::kMbOk);
         return true;
     }
@@ -87,9 +99,12 @@ orv::ActionResult setupDestinationDialog(orv::ActionContext& context) {
         session.write(orv::numberedName("Enable_Dest_", next).c_str(), "1");
         session.write(orv::numberedName("DestDlg_Lbl_", next).c_str(), context.os.loadString(row.captionId));
         session.write(orv::numberedName("Dest_Prop_", next).c_str(), row.folderProperty);
+        context.log.write(orv::numberedName("slot ", next) + ": " + row.feature + " requested local; folder " +
+                          row.folderProperty);
         ++next;
     }
     session.write("DestDirCount", orv::formatInteger(next - 1));
+    context.log.write("DestDirCount " + orv::formatInteger(next - 1) + "; the other slots hidden");
     return orv::ActionResult::Success;
 }
 
@@ -97,15 +112,20 @@ orv::ActionResult validatePath(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead request = session.read("ValidatePath");
     // A request too long to read names neither mode; it is never guessed from a part of it.
-    if (!request.succeeded()) return orv::ActionResult::Success;
-    if (request.text != "0") {
-        prepareSlot(session, request.text);
+    if (!request.succeeded()) {
+        context.log.write("ValidatePath cannot be read (result " + std::to_string(request.result) + "): nothing done");
         return orv::ActionResult::Success;
     }
-    if (reportBlankFolder(context))
+    if (request.text != "0") {
+        prepareSlot(context, request.text);
+        return orv::ActionResult::Success;
+    }
+    if (reportBlankFolder(context)) {
         session.write("BadPath", "1");
-    else
+    } else {
         session.remove("BadPath");
+        context.log.write("every shown slot has a folder: BadPath removed");
+    }
     return orv::ActionResult::Success;
 }
 

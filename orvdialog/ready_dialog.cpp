@@ -24,15 +24,27 @@ bool granaryServerPresent(orv::Platform& os) {
 orv::ActionResult setupReadyDialog(orv::ActionContext& context) {
     orv::Session& session = context.session;
     const orv::PropertyRead count = session.readWithCapacity("InstallMsgCount", kCountCapacity);
-    if (!count.succeeded()) return orv::ActionResult::InstallFailure;
+    if (!count.succeeded()) {
+        context.log.write("InstallMsgCount does not fit in two characters (result " + std::to_string(count.result) +
+                          "): the package is broken; failing the installation");
+        return orv::ActionResult::InstallFailure;
+    }
 
     const int notes = orv::leadingInteger(count.text);
     for (int n = 1; n <= notes; ++n) session.remove(orv::numberedName("Enable_Install_Msg_", n).c_str());
+    context.log.write("InstallMsgCount " + orv::quoted(count.text) + ": " + orv::formatInteger(notes > 0 ? notes : 0) +
+                      " notes switched off");
 
-    if (!session.featureState("SampleDataFiles").requestedLocal()) return orv::ActionResult::Success;
+    if (!session.featureState("SampleDataFiles").requestedLocal()) {
+        context.log.write("SampleDataFiles not requested local: no sample-data note");
+        return orv::ActionResult::Success;
+    }
     if (granaryServerPresent(context.os)) {
         session.write("Enable_Install_Msg_1", "1");
         session.write("InstallMsg_1", context.os.loadString(kSampleDataNote));
+        context.log.write("SampleDataFiles requested local and a Granary server is present: note 1 shows the sample-data note");
+    } else {
+        context.log.write("SampleDataFiles requested local but no Granary server: no sample-data note");
     }
     return orv::ActionResult::Success;
 }

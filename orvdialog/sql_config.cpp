@@ -40,6 +40,7 @@ orv::ActionResult setupSqlConfigDialog(orv::ActionContext& context) {
         session.write(slotText(slot, 2).c_str(), context.os.loadString(family.secondChoiceId));
         ++slot;
     }
+    context.log.write("five driver slots shown: MS Access, DB2, Informix, Oracle, Sybase");
     return orv::ActionResult::Success;
 }
 
