@@ -1,0 +1,17 @@
+// OrvCommon's exports on the simulated machine.
+#pragma once
+
+#include "OrvCommon_library.h"
+#include "action_run.h"
+
+namespace {
+
+using namespace unit;
+
+inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
+    return unit::runExport(machine, OrvCommon::exports, OrvCommon::strings, exportName);
+}
+
+inline std::string text(std::uint32_t id) { return unit::textOf(OrvCommon::strings, id); }
+
+}  // namespace

@@ -1,0 +1,17 @@
+// OrvDialog's exports on the simulated machine.
+#pragma once
+
+#include "OrvDialog_library.h"
+#include "action_run.h"
+
+namespace {
+
+using namespace unit;
+
+inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
+    return unit::runExport(machine, OrvDialog::exports, OrvDialog::strings, exportName);
+}
+
+inline std::string text(std::uint32_t id) { return unit::textOf(OrvDialog::strings, id); }
+
+}  // namespace
