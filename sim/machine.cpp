@@ -106,8 +106,10 @@ std::uint32_t Machine::msiGetProperty(orv::MsiHandle handle, const char* name, c
 
 std::uint32_t Machine::msiSetProperty(orv::MsiHandle handle, const char* name, const char* value) {
     if (!validSession(handle)) return orv::kErrorInvalidHandle;
+    const bool removal = value == nullptr || *value == '\0';
+    session.propertyWrites.push_back({name, removal ? std::nullopt : std::optional<std::string>(value)});
     if (const Fault* fault = faultFor(Op::SetProperty, name)) return fault->code;
-    if (value == nullptr || *value == '\0')
+    if (removal)
         session.properties.erase(name);
     else
         session.properties[name] = value;

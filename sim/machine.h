@@ -50,6 +50,13 @@ struct StateRequest {
     bool operator==(const StateRequest&) const = default;
 };
 
+// One MsiSetProperty call as the action made it; a null or empty value is a removal (nullopt).
+struct PropertyWrite {
+    std::string name;
+    std::optional<std::string> value;
+    bool operator==(const PropertyWrite&) const = default;
+};
+
 struct Session {
     orv::MsiHandle handle = 1001;
     std::map<std::string, std::string> properties;  // names are case-sensitive, as in the installer
@@ -62,6 +69,7 @@ struct Session {
     std::vector<std::string> actionsRun;
     std::map<std::string, std::string> targetPaths;
     std::vector<std::string> log;  // lines written to the installer log, in order
+    std::vector<PropertyWrite> propertyWrites;  // every write and removal, in order
 
     std::string property(const std::string& name) const;
     bool hasProperty(const std::string& name) const { return properties.count(name) != 0; }

@@ -1,3 +1,4 @@
+// The guard around every export: nothing raised leaves it, and the result is the action's own.
 #include <gtest/gtest.h>
 
 #include <new>

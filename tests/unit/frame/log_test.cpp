@@ -1,3 +1,4 @@
+// The installer-log lines: hidden property values masked, long lines cut, failures harmless.
 #include <gtest/gtest.h>
 
 #include <new>

@@ -1,3 +1,4 @@
+// Message boxes from the library's string table, and none at all in a silent installation.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,3 +1,4 @@
+// The registry object: keys opened or created, string values read and written, every key closed.
 #include <gtest/gtest.h>
 
 #include <string>

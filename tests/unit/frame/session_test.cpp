@@ -1,5 +1,8 @@
+// Reading the installation: properties through the 260-character buffer, property writes, and
+// feature and component states with the tests the actions make on them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "frame/session.h"
@@ -94,6 +97,44 @@ TEST(PropertyWrite, EmptyTextAndRemovalBothLeaveThePropertyUnset) {
 
     EXPECT_FALSE(machine.session.hasProperty("A"));
     EXPECT_FALSE(machine.session.hasProperty("B"));
+}
+
+struct StatesCase {
+    orv::InstallState installed;
+    orv::InstallState action;
+    // requestedLocal, installedLocal, isLocal, beingRemoved, isWanted, beingReinstalled, stayingInstalled
+    std::array<bool, 7> tests;
+};
+
+// Every test on a feature's two states, over the pairs the installer reports; a failed query
+// passes none of them.
+TEST(StateQuery, TestsOverInstalledAndActionPairs) {
+    constexpr orv::InstallState kAbsent = orv::kStateAbsent, kLocal = orv::kStateLocal,
+                                kSource = orv::kStateSource, kNone = orv::kStateUnknown;
+    const StatesCase cases[] = {
+        {kAbsent, kLocal, {true, false, true, false, true, false, false}},    // fresh install
+        {kAbsent, kNone, {false, false, false, false, false, false, false}},  // not chosen
+        {kAbsent, kAbsent, {false, false, false, false, false, false, false}},
+        {kAbsent, kSource, {false, false, false, false, false, false, false}},
+        {kLocal, kNone, {false, true, true, false, true, false, true}},    // installed, left alone
+        {kLocal, kLocal, {true, true, true, false, true, true, false}},    // repair or reinstall
+        {kLocal, kAbsent, {false, true, true, true, false, false, false}},  // being removed
+        {kLocal, kSource, {false, true, true, false, true, false, false}},  // moved to run from source
+        {kSource, kLocal, {true, false, true, false, true, false, false}},
+        {kNone, kNone, {false, false, false, false, false, false, false}},
+    };
+    for (const StatesCase& c : cases) {
+        SCOPED_TRACE("installed " + std::to_string(c.installed) + ", action " + std::to_string(c.action));
+        const orv::StateQuery q{orv::kSuccess, c.installed, c.action};
+        const std::array<bool, 7> got = {q.requestedLocal(), q.installedLocal(),   q.isLocal(),        q.beingRemoved(),
+                                         q.isWanted(),       q.beingReinstalled(), q.stayingInstalled()};
+        EXPECT_EQ(got, c.tests);
+        const orv::StateQuery failed{orv::kErrorUnknownFeature, c.installed, c.action};
+        EXPECT_EQ((std::array<bool, 7>{failed.requestedLocal(), failed.installedLocal(), failed.isLocal(),
+                                       failed.beingRemoved(), failed.isWanted(), failed.beingReinstalled(),
+                                       failed.stayingInstalled()}),
+                  (std::array<bool, 7>{}));
+    }
 }
 
 TEST(StateQuery, UnknownFeatureOrComponentReportsTheInstallersError) {

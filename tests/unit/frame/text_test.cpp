@@ -1,3 +1,4 @@
+// Path and number helpers: trailing backslashes, whole and leading integers, profile integers.
 #include <gtest/gtest.h>
 
 #include <string>

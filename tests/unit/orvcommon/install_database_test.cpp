@@ -1,3 +1,4 @@
+// The copy of the package file kept in the installation folder for later maintenance.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -34,6 +35,8 @@ protected:
 TEST_F(CopyInstallDB, CopiesThePackageAsProductNameDotMsi) {
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     expectCopiedWithNormalAttributes();
+    EXPECT_EQ(logOf(machine, "OrvCommon.CopyInstallDB: "),
+              (std::vector<std::string>{"copied \"D:\\Setup\\Quillon.msi\" to \"C:\\Prog\\Quillon.msi\"; the copy is writable"}));
 }
 
 // One backslash is put between folder and name when the folder lacks it, never a second.
@@ -79,6 +82,9 @@ TEST_F(CopyInstallDB, FailuresAreIgnoredQuietly) {
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     EXPECT_FALSE(machine.files.isFile("C:\\Prog\\Quillon.msi"));
     EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_EQ(logOf(machine, "OrvCommon.CopyInstallDB: "),
+              (std::vector<std::string>{"could not copy \"D:\\Setup\\Quillon.msi\" to \"C:\\Prog\\Quillon.msi\"; its "
+                                        "attributes could not be reset"}));
 
     machine.clearFaults();
     machine.files.remove("D:\\Setup\\Quillon.msi");
@@ -102,6 +108,7 @@ TEST_F(CopyInstallDB, NothingHappensWithoutUsablePaths) {
             EXPECT_FALSE(fresh.files.isFile("C:\\Prog\\Quillon.msi"));
             EXPECT_FALSE(fresh.files.isFile("C:\\Prog\\.msi"));
             EXPECT_EQ(fresh.files.contents("C:\\Prog\\Prog\\Quillon.msi"), "unrelated");
+            EXPECT_TRUE(logged(fresh, "no copy of the package made"));
         }
 }
 

@@ -1,3 +1,4 @@
+// The reboot decision: REBOOT forced for each reason on its own, never cleared.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -80,6 +81,22 @@ TEST(SetRebootFailures, AFailedStateQuerySkipsOnlyItsStep) {
     machine.session.properties.clear();
     EXPECT_EQ(run(machine, "OrvSetReboot"), orv::kSuccess);
     EXPECT_FALSE(machine.session.hasProperty("REBOOT"));
+}
+
+// Each reason that applies is named in the log; with none, the log says REBOOT was left alone.
+TEST(SetRebootLog, NamesEachReason) {
+    sim::Machine machine;
+    machine.session.features = with("CORBASupport", {kAbsent, kLocal});
+    machine.session.properties["INSTALL_MDAC"] = "1";
+    run(machine, "OrvSetReboot");
+    EXPECT_EQ(logOf(machine, "OrvCommon.OrvSetReboot: "),
+              (std::vector<std::string>{"REBOOT set to Force: CORBASupport requested local",
+                                        "REBOOT set to Force: INSTALL_MDAC is set"}));
+
+    sim::Machine none;
+    run(none, "OrvSetReboot");
+    EXPECT_EQ(logOf(none, "OrvCommon.OrvSetReboot: "),
+              (std::vector<std::string>{"no reason for a restart: REBOOT left as it was"}));
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The destination dialog: slots packed from the locally requested features, an empty folder
+// prepared from the Windows volume, and the check that keeps the user on a blank folder.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,6 +40,8 @@ TEST_P(SetupDestinationDialog, PacksTheLocallyRequestedRows) {
                                   {"Enable_Dest_5", "1"}, {"DestDirCount", "5"}};
 
     EXPECT_EQ(run(machine, "SetupDestinationDialog"), orv::kSuccess);
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetupDestinationDialog: ").back(),
+              std::string("DestDirCount ") + c.count + "; the other slots hidden");
 
     EXPECT_EQ(withPrefixes(machine, {"Enable_Dest_", "DestDlg_Lbl_", "Dest_Prop_"}), c.slots);
     EXPECT_EQ(machine.session.property("DestDirCount"), c.count);
@@ -102,6 +106,8 @@ TEST_F(ValidatePath, PreparingAnEmptySlotGivesItTheWindowsVolume) {
     EXPECT_EQ(machine.session.targetPaths, (std::map<std::string, std::string>{{"SHARED_FILES_DIR", "C:\\"}}));
     EXPECT_FALSE(machine.session.hasProperty("BadPath"));
     EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_EQ(logOf(machine, "OrvDialog.ValidatePath: "),
+              (std::vector<std::string>{"slot \"2\": SHARED_FILES_DIR was empty; set to WindowsVolume \"C:\\\""}));
 }
 
 // Anything but the exact text "0" names a slot; one the dialog lacks names no folder, and
@@ -143,6 +149,22 @@ TEST_F(ValidatePath, CheckReportsTheFirstBlankFolder) {
     EXPECT_EQ(machine.messageBoxes,
               (std::vector<sim::MessageBoxShown>{{"Shared Files path cannot be blank.", "Error", 0x40010}}));
     EXPECT_EQ(machine.session.property("BadPath"), "1");
+    EXPECT_EQ(logOf(machine, "OrvDialog.ValidatePath: "),
+              (std::vector<std::string>{"slot 2 (Shared Files) has a blank folder: BadPath set",
+                                        "box \"Error\" \"Shared Files path cannot be blank.\" shown; answer OK"}));
+}
+
+// A silent installation shows no box, yet the blank folder still keeps BadPath set.
+TEST_F(ValidatePath, CheckInASilentInstallationSetsBadPathWithoutABox) {
+    machine.session.properties.erase("SHARED_FILES_DIR");
+    machine.session.properties["ValidatePath"] = "0";
+    machine.session.properties["UILevel"] = "2";
+
+    EXPECT_EQ(run(machine, "ValidatePath"), orv::kSuccess);
+
+    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_EQ(machine.session.property("BadPath"), "1");
+    EXPECT_TRUE(logged(machine, "not shown: silent installation"));
 }
 
 struct CheckCase {

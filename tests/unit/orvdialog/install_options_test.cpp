@@ -1,3 +1,5 @@
+// The four dependency rules between features, their questions and BadConfig, and the log that
+// explains them.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -61,7 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"all needed features wanted", selection({}), {{"BadConfig", "1"}}, {}, {}, {}, std::nullopt},
         OptionsCase{"KRN deselected, Yes", selection({{"KRN", {kAbsent, kAbsent}}}), {}, {orv::kIdYes}, {112},
                     {request("KRN", kLocal)}, std::nullopt},
+        // DataPipe and Indy are wanted: the later consistent pairs must not hide the declined repair.
         OptionsCase{"KRN deselected, No", selection({{"KRN", {kAbsent, kAbsent}}}), {}, {orv::kIdNo}, {112},
+                    {request("KRNCommon", kAbsent)}, "1"},
+        OptionsCase{"KRN deselected in a silent installation: no box, no repair",
+                    selection({{"KRN", {kAbsent, kAbsent}}}), {{"UILevel", "2"}}, {orv::kIdYes}, {},
                     {request("KRNCommon", kAbsent)}, "1"},
         OptionsCase{"KRN deselected, the box fails", selection({{"KRN", {kAbsent, kAbsent}}}), {}, {}, {112},
                     {request("KRNCommon", kAbsent)}, "1"},
@@ -71,9 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {}, {orv::kIdNo}, {112}, {request("KRNCommon", kAbsent)}, "1"},
         OptionsCase{"KRN deselected, no program files", selection({{"MainProgramFiles", {kAbsent, kAbsent}}, {"KRN", {kAbsent, kAbsent}}}),
                     {}, {}, {}, {request("KRNCommon", kAbsent)}, std::nullopt},
-        // A later consistent pair must not hide the declined repair.
-        OptionsCase{"No to KRN, then DataPipe and Indy wanted", selection({{"KRN", {kAbsent, kAbsent}}}), {},
-                    {orv::kIdNo}, {112}, {request("KRNCommon", kAbsent)}, "1"},
         OptionsCase{"DataPipe off, Internet controls on, Yes",
                     selection({{"DBDirect", {kAbsent, kAbsent}}, {"InternetControls", {kAbsent, kLocal}}, {"SOAP", {kAbsent, kLocal}}}),
                     {}, {orv::kIdYes}, {144}, {request("SOAP", kAbsent), request("InternetControls", kAbsent)}, std::nullopt},
@@ -89,6 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
                                {"Indy", {kAbsent, kAbsent}}, {"SOAP", {kLocal, kNone}}}),
                     {}, {orv::kIdYes, orv::kIdNo}, {144, 147},
                     {request("SOAP", kAbsent), request("InternetControls", kAbsent)}, "1"},
+        OptionsCase{"DataPipe installed and being removed, Internet controls on",
+                    selection({{"DBDirect", {kLocal, kAbsent}}, {"InternetControls", {kAbsent, kLocal}}}),
+                    {}, {orv::kIdNo}, {144}, {}, "1"},
+        OptionsCase{"Internet controls installed and being removed still count as local",
+                    selection({{"DBDirect", {kAbsent, kAbsent}}, {"InternetControls", {kLocal, kAbsent}}}),
+                    {}, {orv::kIdNo}, {144}, {}, "1"},
+        OptionsCase{"Indy installed and being removed, web services on",
+                    selection({{"Indy", {kLocal, kAbsent}}, {"SOAP", {kAbsent, kLocal}}}),
+                    {}, {orv::kIdNo}, {147}, {}, "1"},
         OptionsCase{"DataPipe off, Internet controls absent: rule 3 silent",
                     selection({{"DBDirect", {kAbsent, kAbsent}}, {"Indy", {kAbsent, kAbsent}}}),
                     {{"BadConfig", "1"}}, {}, {}, {}, std::nullopt},
@@ -106,5 +118,28 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"an unreadable KRN marker skips rule 1", selection({{"KRN", {kAbsent, kAbsent}}}),
                     {{"KRN_EXISTS", std::string(260, '1')}}, {}, {}, {request("KRNCommon", kAbsent)}, std::nullopt}),
     NamedBySituation());
+
+// The log says which rule found what, which question was asked, the answer and the outcome.
+TEST(ValidateInstallOptionsLog, NamesEachRuleQuestionAndAnswer) {
+    sim::Machine machine;
+    machine.session.features = selection({{"KRN", {kAbsent, kAbsent}}, {"DBDirect", {kAbsent, kAbsent}},
+                                          {"InternetControls", {kAbsent, kLocal}}});
+    machine.answers = {orv::kIdNo, orv::kIdYes};
+
+    run(machine, "OrvValidateInstallOptions");
+
+    EXPECT_EQ(logOf(machine, "OrvDialog.OrvValidateInstallOptions: "),
+              (std::vector<std::string>{
+                  "rule 1: KRN not wanted while MainProgramFiles is local; asking 112",
+                  "box \"Component Selection Error\" \"" + text(112) + "\" shown; answer No",
+                  "repair declined",
+                  "rule 2: KRN not wanted; KRNCommon requested absent",
+                  "rule 3: DBDirect not wanted while InternetControls is local; asking 144",
+                  "box \"Component Selection Error\" \"" + text(144) + "\" shown; answer Yes",
+                  "rule 3: SOAP and InternetControls requested absent",
+                  "rule 4: Indy wanted; consistent",
+                  "BadConfig set: a repair was declined",
+              }));
+}
 
 }  // namespace

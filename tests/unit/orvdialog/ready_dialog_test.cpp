@@ -1,3 +1,5 @@
+// The ready dialog's notes: the counted notes switched off, and the sample-data note beside an
+// existing database server.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -94,6 +96,22 @@ TEST(SetupReadyDialog, AFailedCountReadChangesNothing) {
     const Properties before = machine.session.properties;
     EXPECT_EQ(run(machine, "SetupReadyDialog"), orv::kErrorInstallFailure);
     EXPECT_EQ(machine.session.properties, before);
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetupReadyDialog: "),
+              (std::vector<std::string>{"InstallMsgCount does not fit in two characters (result 1627): the package is "
+                                        "broken; failing the installation"}));
+}
+
+// The log says how many notes were switched off and why the sample-data note shows.
+TEST(SetupReadyDialog, LogsTheNotesAndTheReason) {
+    sim::Machine machine;
+    machine.session.features["SampleDataFiles"] = {kAbsent, kLocal};
+    machine.hklm.ensure("Software\\Granary Corp");
+    machine.session.properties["InstallMsgCount"] = "2";
+    run(machine, "SetupReadyDialog");
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetupReadyDialog: "),
+              (std::vector<std::string>{"InstallMsgCount \"2\": 2 notes switched off",
+                                        "SampleDataFiles requested local and a Granary server is present: note 1 "
+                                        "shows the sample-data note"}));
 }
 
 }  // namespace

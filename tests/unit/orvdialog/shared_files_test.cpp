@@ -1,3 +1,5 @@
+// The shared-files decision recorded as property and registry value, and the engine's folder
+// handed to its merge module.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -104,6 +106,28 @@ TEST(SetUseSharedFlagFailures, ARefusedRegistryWriteStillSetsTheProperty) {
     EXPECT_EQ(run(machine, "SetUseSharedFlag"), orv::kSuccess);
     EXPECT_EQ(machine.session.property("USE_ORVSHARED"), "1");
     EXPECT_FALSE(machine.hklm.value(kProductKey, "UseSharedFiles"));
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetUseSharedFlag: ").back(),
+              "USE_ORVSHARED set; UseSharedFiles could not be written under \"Software\\Orvanta\\Quillon\\7.0\"");
+}
+
+// The log names both folders and the decision; a hidden folder property keeps its value out.
+TEST(SetUseSharedFlagLog, NamesTheFoldersAndTheDecision) {
+    sim::Machine machine;
+    machine.session.properties = {{"REG_PRODUCT", "Quillon"}, {"REG_VERSION", "7.0"}, {"SHARED_FILES_DIR", "D:\\S\\"}};
+    machine.hklm.setString(kSharedRoot, "SharedFilesDir", "C:\\Shared");
+    run(machine, "SetUseSharedFlag");
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetUseSharedFlag: "),
+              (std::vector<std::string>{"chosen \"D:\\S\", registered \"C:\\Shared\": another folder",
+                                        "USE_ORVSHARED removed; UseSharedFiles FALSE under "
+                                        "\"Software\\Orvanta\\Quillon\\7.0\""}));
+
+    sim::Machine hidden;
+    hidden.session.properties = {{"REG_PRODUCT", "Quillon"}, {"REG_VERSION", "7.0"}, {"SHARED_FILES_DIR", "D:\\S\\"},
+                                 {"MsiHiddenProperties", "SHARED_FILES_DIR"}};
+    run(hidden, "SetUseSharedFlag");
+    EXPECT_EQ(logOf(hidden, "OrvDialog.SetUseSharedFlag: ").front(),
+              "no shared folder registered yet: this installation starts it at **********");
+    EXPECT_FALSE(logged(hidden, "D:\\S"));
 }
 
 TEST(SetKRNPath, HandsTheEngineFolderToItsMergeModule) {
@@ -112,6 +136,8 @@ TEST(SetKRNPath, HandsTheEngineFolderToItsMergeModule) {
     machine.session.properties["OSKRN"] = "C:\\Program Files\\KRN\\";
     EXPECT_EQ(run(machine, "SetKRNPath"), orv::kSuccess);
     EXPECT_EQ(machine.session.property(kModuleFolder), "C:\\Program Files\\KRN\\");
+    EXPECT_EQ(machine.session.log.back(), std::string("OrvDialog.SetKRNPath: ") + kModuleFolder +
+                                              " set to OSKRN \"C:\\Program Files\\KRN\\\"");
 
     machine.session.properties.erase("OSKRN");
     EXPECT_EQ(run(machine, "SetKRNPath"), orv::kSuccess);
@@ -122,6 +148,7 @@ TEST(SetKRNPath, HandsTheEngineFolderToItsMergeModule) {
     machine.session.properties[kModuleFolder] = "C:\\KRN\\";
     EXPECT_EQ(run(machine, "SetKRNPath"), orv::kSuccess);
     EXPECT_EQ(machine.session.property(kModuleFolder), "C:\\KRN\\");
+    EXPECT_EQ(machine.session.log.back(), "OrvDialog.SetKRNPath: OSKRN cannot be read (result 234): nothing passed on");
 }
 
 }  // namespace

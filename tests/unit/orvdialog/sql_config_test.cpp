@@ -1,3 +1,4 @@
+// The SQL driver dialog's five slots, each with its family and two driver choices.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -32,6 +33,27 @@ TEST(SetupSQLConfigDialog, FillsTheFiveDriverSlots) {
         EXPECT_EQ(withPrefixes(machine, {"Enable_SQLConfig_", "SQLConfig_"}), expected);
     }
     EXPECT_EQ(machine.session.property("SQL_INSTALL_DB2"), "0");
+}
+
+// The five flags are removed first, then each slot is written whole before the next: the
+// dialog's conditions see no half-filled slot, and the run says so in one line.
+TEST(SetupSQLConfigDialog, RemovesTheFlagsFirstThenWritesSlotBySlot) {
+    sim::Machine machine;
+    run(machine, "SetupSQLConfigDialog");
+
+    std::vector<sim::PropertyWrite> expected;
+    for (int n = 1; n <= 5; ++n) expected.push_back({"Enable_SQLConfig_" + std::to_string(n), std::nullopt});
+    const std::uint32_t ids[5][3] = {{119, 120, 121}, {122, 123, 124}, {125, 127, 126}, {128, 129, 130}, {131, 132, 133}};
+    for (int n = 1; n <= 5; ++n) {
+        const std::string slot = std::to_string(n);
+        expected.push_back({"Enable_SQLConfig_" + slot, "1"});
+        expected.push_back({"SQLConfig_DrvName_" + slot, text(ids[n - 1][0])});
+        expected.push_back({"SQLConfig_" + slot + "_Text_1", text(ids[n - 1][1])});
+        expected.push_back({"SQLConfig_" + slot + "_Text_2", text(ids[n - 1][2])});
+    }
+    EXPECT_EQ(machine.session.propertyWrites, expected);
+    EXPECT_EQ(logOf(machine, "OrvDialog.SetupSQLConfigDialog: "),
+              (std::vector<std::string>{"five driver slots shown: MS Access, DB2, Informix, Oracle, Sybase"}));
 }
 
 }  // namespace
