@@ -10,7 +10,10 @@ namespace orvdialog {
 
 namespace {
 
+constexpr std::uint32_t kKrnQuestion = 112;
 constexpr std::uint32_t kQuestionCaption = 113;
+constexpr std::uint32_t kDataPipeQuestion = 144;
+constexpr std::uint32_t kIndyQuestion = 147;
 constexpr std::uint32_t kStyle = orv::kMbTopmost | orv::kMbIconQuestion | orv::kMbYesNo;
 
 class Rules {
@@ -25,7 +28,7 @@ public:
         if (krnExists.isSet()) return log("rule 1: KRN_EXISTS is set; KRN not checked");
         if (!state("MainProgramFiles").isLocal()) return log("rule 1: MainProgramFiles not local; KRN not checked");
         if (state("KRN").isWanted()) return log("rule 1: KRN wanted with MainProgramFiles; consistent");
-        if (askRepair("rule 1: KRN not wanted while MainProgramFiles is local", 112)) {
+        if (askRepair("rule 1: KRN not wanted while MainProgramFiles is local", kKrnQuestion)) {
             session_.requestFeature("KRN", orv::kStateLocal);
             log("rule 1: KRN requested local");
         }
@@ -42,7 +45,7 @@ public:
     void internetControlsNeedDataPipe() {
         if (state("DBDirect").isWanted()) return log("rule 3: DBDirect wanted; consistent");
         if (!state("InternetControls").isLocal()) return log("rule 3: DBDirect not wanted, InternetControls not local");
-        if (askRepair("rule 3: DBDirect not wanted while InternetControls is local", 144)) {
+        if (askRepair("rule 3: DBDirect not wanted while InternetControls is local", kDataPipeQuestion)) {
             session_.requestFeature("SOAP", orv::kStateAbsent);
             session_.requestFeature("InternetControls", orv::kStateAbsent);
             log("rule 3: SOAP and InternetControls requested absent");
@@ -53,7 +56,7 @@ public:
     void soapNeedsIndy() {
         if (state("Indy").isWanted()) return log("rule 4: Indy wanted; consistent");
         if (!state("SOAP").isLocal()) return log("rule 4: Indy not wanted, SOAP not local");
-        if (askRepair("rule 4: Indy not wanted while SOAP is local", 147)) {
+        if (askRepair("rule 4: Indy not wanted while SOAP is local", kIndyQuestion)) {
             session_.requestFeature("SOAP", orv::kStateAbsent);
             log("rule 4: SOAP requested absent");
         }
