@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <sstream>
 
 #include "machine.h"
@@ -31,6 +32,37 @@ bool matches(const std::string& pattern, const std::string& name) {
     return pi == p.size();
 }
 
+// The 8.3 name Windows gives a long name, which FindFirstFile matches as well: "a.cfgx" is also
+// "A~1.CFG", so "*.cfg" finds it. A name that already fits 8.3 has no second name.
+std::string shortNameOf(const std::string& name) {
+    if (name == "." || name == "..") return {};
+    const auto dot = name.rfind('.');
+    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    const auto plain = [](const std::string& part) {
+        return part.find_first_of(" .+,;=[]") == std::string::npos;
+    };
+    if (!base.empty() && base.size() <= 8 && extension.size() <= 3 && plain(base) && plain(extension)) return {};
+    std::string shortBase;
+    for (char c : base)
+        if (std::string(" .+,;=[]").find(c) == std::string::npos && shortBase.size() < 6) shortBase += c;
+    std::string shortExtension;
+    for (char c : extension)
+        if (c != ' ' && shortExtension.size() < 3) shortExtension += c;
+    return upperAscii(shortBase + "~1" + (shortExtension.empty() ? "" : "." + shortExtension));
+}
+
+// The ANSI calls take at most MAX_PATH (260) characters with the terminating NUL.
+bool tooLong(const std::string& path) { return path.size() >= 260; }
+
+// "C:ile.txt" names no file: a trailing separator only ever names a folder.
+bool namesAFolderOnly(const std::string& path) {
+    return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+// The attributes that make CREATE_ALWAYS, and so CopyFile, refuse an existing file.
+constexpr std::uint32_t kRefusesReplacement = orv::kAttrReadOnly | orv::kAttrHidden | orv::kAttrSystem;
+
 std::string leafOf(const std::string& normalised) {
     const auto slash = normalised.rfind('\\');
     return slash == std::string::npos ? normalised : normalised.substr(slash + 1);
@@ -42,7 +74,12 @@ FileSystem::FileSystem() { addDrive('C'); }
 
 void FileSystem::addDrive(char letter) {
     const std::string root = std::string(1, letter) + ":";
-    nodes_[root] = FileNode{root, orv::kAttrDirectory, {}, std::nullopt};
+    place(root, FileNode{root, orv::kAttrDirectory, {}, std::nullopt});
+}
+
+FileNode& FileSystem::place(const std::string& normalised, FileNode node) {
+    node.created = nextCreated_++;
+    return nodes_[normalised] = std::move(node);
 }
 
 std::string FileSystem::normalise(const std::string& path) const {
@@ -73,8 +110,11 @@ std::string FileSystem::parentOf(const std::string& normalised) const {
 }
 
 FileNode* FileSystem::find(const std::string& path) {
+    if (tooLong(path)) return nullptr;
     auto found = nodes_.find(normalise(path));
-    return found == nodes_.end() ? nullptr : &found->second;
+    if (found == nodes_.end()) return nullptr;
+    if (namesAFolderOnly(path) && !found->second.isDirectory()) return nullptr;
+    return &found->second;
 }
 
 bool FileSystem::isFile(const std::string& path) {
@@ -95,21 +135,23 @@ std::optional<std::string> FileSystem::contents(const std::string& path) {
 
 std::uint32_t FileSystem::attributes(const std::string& path) {
     const FileNode* node = find(path);
-    return node == nullptr ? orv::kInvalidAttributes : node->attributes;
+    if (node == nullptr) return orv::kInvalidAttributes;
+    // A file without any attribute reads back as FILE_ATTRIBUTE_NORMAL.
+    return node->attributes == 0 ? orv::kAttrNormal : node->attributes;
 }
 
 void FileSystem::addFolder(const std::string& path, std::uint32_t attributes) {
     const std::string full = normalise(path);
     const std::string parent = parentOf(full);
     if (!parent.empty() && nodes_.count(parent) == 0) addFolder(parent);
-    nodes_[full] = FileNode{full, attributes | orv::kAttrDirectory, {}, std::nullopt};
+    place(full, FileNode{full, attributes | orv::kAttrDirectory, {}, std::nullopt});
 }
 
 void FileSystem::addFile(const std::string& path, const std::string& bytes, std::uint32_t attributes) {
     const std::string full = normalise(path);
     const std::string parent = parentOf(full);
     if (!parent.empty() && nodes_.count(parent) == 0) addFolder(parent);
-    nodes_[full] = FileNode{full, attributes & ~orv::kAttrDirectory, bytes, std::nullopt};
+    place(full, FileNode{full, attributes & ~orv::kAttrDirectory, bytes, std::nullopt});
 }
 
 void FileSystem::setVersion(const std::string& path, std::uint16_t major, std::uint16_t minor, std::uint16_t build,
@@ -122,15 +164,21 @@ void FileSystem::setVersion(const std::string& path, std::uint16_t major, std::u
 bool FileSystem::copy(const std::string& from, const std::string& to, bool failIfExists) {
     const FileNode* source = find(from);
     if (source == nullptr || source->isDirectory()) return false;
+    if (tooLong(to) || namesAFolderOnly(to)) return false;
     const std::string target = normalise(to);
     if (!isFolder(parentOf(target))) return false;
-    if (const FileNode* existing = find(target)) {
-        if (failIfExists || existing->isDirectory() || (existing->attributes & orv::kAttrReadOnly) != 0) return false;
-    }
     FileNode copied = *source;
     copied.path = target;
     copied.attributes |= orv::kAttrArchive;
-    nodes_[target] = copied;
+    if (FileNode* existing = find(target)) {
+        // A file cannot be copied onto itself: it is open for reading while being replaced.
+        if (existing == source) return false;
+        if (failIfExists || existing->isDirectory() || (existing->attributes & kRefusesReplacement) != 0) return false;
+        copied.created = existing->created;
+        *existing = std::move(copied);
+        return true;
+    }
+    place(target, std::move(copied));
     return true;
 }
 
@@ -151,6 +199,7 @@ bool FileSystem::setAttributes(const std::string& path, std::uint32_t attributes
 }
 
 bool FileSystem::list(const std::string& pattern, std::vector<orv::DirectoryEntry>* entries) {
+    if (tooLong(pattern)) return false;
     const std::string full = normalise(pattern);
     const std::string folder = parentOf(full);
     const std::string wildcard = leafOf(full);
@@ -161,24 +210,31 @@ bool FileSystem::list(const std::string& pattern, std::vector<orv::DirectoryEntr
     if (folder.find('\\') != std::string::npos)
         for (const char* dots : {".", ".."})
             if (matches(wildcard, dots)) found.push_back({dots, orv::kAttrDirectory});
-    for (const auto& [key, node] : nodes_)
-        if (!NoCaseLess()(parentOf(key), folder) && !NoCaseLess()(folder, parentOf(key)) &&
-            matches(wildcard, leafOf(key)))
-            found.push_back({leafOf(node.path), node.attributes});
+    std::vector<const FileNode*> children;
+    for (const auto& [key, node] : nodes_) {
+        if (NoCaseLess()(parentOf(key), folder) || NoCaseLess()(folder, parentOf(key))) continue;
+        const std::string leaf = leafOf(key);
+        const std::string shortName = shortNameOf(leaf);
+        if (matches(wildcard, leaf) || (!shortName.empty() && matches(wildcard, shortName))) children.push_back(&node);
+    }
+    std::sort(children.begin(), children.end(),
+              [](const FileNode* a, const FileNode* b) { return a->created < b->created; });
+    for (const FileNode* node : children) found.push_back({leafOf(node->path), node->attributes});
     if (found.empty()) return false;
     entries->insert(entries->end(), found.begin(), found.end());
     return true;
 }
 
 bool FileSystem::create(const std::string& path) {
+    if (tooLong(path) || namesAFolderOnly(path)) return false;
     const std::string target = normalise(path);
     if (!isFolder(parentOf(target))) return false;
     if (FileNode* existing = find(target)) {
-        if (existing->isDirectory() || (existing->attributes & orv::kAttrReadOnly) != 0) return false;
+        if (existing->isDirectory() || (existing->attributes & kRefusesReplacement) != 0) return false;
         existing->bytes.clear();
         return true;
     }
-    nodes_[target] = FileNode{target, orv::kAttrArchive, {}, std::nullopt};
+    place(target, FileNode{target, orv::kAttrArchive, {}, std::nullopt});
     return true;
 }
 

@@ -114,6 +114,7 @@ struct FileNode {
     std::uint32_t attributes = orv::kAttrArchive;
     std::string bytes;
     std::optional<orv::FileVersion> version;
+    std::uint64_t created = 0;  // a folder lists its entries in this order, as FAT does: unsorted
     bool isDirectory() const { return (attributes & orv::kAttrDirectory) != 0; }
 };
 
@@ -145,10 +146,14 @@ public:
     // The full, normalised spelling of a path: "c:/a//b\" gives "c:\a\b".
     std::string normalise(const std::string& path) const;
     std::string currentFolder = "C:\\";
+    // Where GetPrivateProfileString looks for a bare file name.
+    std::string windowsFolder = "C:\\Windows";
 
 private:
     std::string parentOf(const std::string& normalised) const;
+    FileNode& place(const std::string& normalised, FileNode node);
     std::map<std::string, FileNode, NoCaseLess> nodes_;
+    std::uint64_t nextCreated_ = 0;
 };
 
 // ----- user interface, libraries, programs -------------------------------------------------------

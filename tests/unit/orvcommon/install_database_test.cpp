@@ -23,7 +23,7 @@ sim::Machine packageAndFolder() {
 
 void expectCopiedWithNormalAttributes(sim::Machine& machine) {
     EXPECT_EQ(machine.files.contents("C:\\Prog\\Quillon.msi"), "package");
-    EXPECT_EQ(machine.files.attributes("C:\\Prog\\Quillon.msi"), 0u);
+    EXPECT_EQ(machine.files.attributes("C:\\Prog\\Quillon.msi"), orv::kAttrNormal);
 }
 
 class CopyInstallDB : public ::testing::Test {
@@ -69,7 +69,7 @@ TEST_F(CopyInstallDB, AReadOnlyCopyAlreadyThereIsLeftWritable) {
     machine.files.addFile("C:\\Prog\\Quillon.msi", "older", orv::kAttrReadOnly | orv::kAttrHidden);
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     EXPECT_EQ(machine.files.contents("C:\\Prog\\Quillon.msi"), "older");
-    EXPECT_EQ(machine.files.attributes("C:\\Prog\\Quillon.msi"), 0u);
+    EXPECT_EQ(machine.files.attributes("C:\\Prog\\Quillon.msi"), orv::kAttrNormal);
     EXPECT_TRUE(machine.messageBoxes.empty());
 
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);

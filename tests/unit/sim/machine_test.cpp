@@ -120,7 +120,8 @@ TEST(SimFiles, NamesIgnoreCaseAndPathsNormalise) {
     EXPECT_EQ(machine.fileAttributes("D:\\"), orv::kAttrDirectory);
 }
 
-// FindFirstFile lists "." and ".." in a folder and gives attribute words as they are.
+// FindFirstFile lists "." and ".." in a folder, then the entries in the order they were made
+// (not sorted), with attribute words as they are.
 TEST(SimFiles, EnumerationListsDotsAndCombinedAttributes) {
     sim::Machine machine;
     machine.files.addFolder("C:\\Fw\\v1.0");
@@ -135,9 +136,9 @@ TEST(SimFiles, EnumerationListsDotsAndCombinedAttributes) {
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::uint32_t>>{
                         {".", orv::kAttrDirectory},
                         {"..", orv::kAttrDirectory},
-                        {"notes.txt", orv::kAttrArchive},
                         {"v1.0", orv::kAttrDirectory},
-                        {"v2.0", orv::kAttrDirectory | orv::kAttrReadOnly}}));
+                        {"v2.0", orv::kAttrDirectory | orv::kAttrReadOnly},
+                        {"notes.txt", orv::kAttrArchive}}));
 
     entries.clear();
     EXPECT_TRUE(machine.findFiles("C:\\Fw\\*.txt", &entries));
@@ -159,13 +160,52 @@ TEST(SimFiles, CopyDeleteAndAttributesFollowWindows) {
     EXPECT_FALSE(machine.deleteFile("C:\\Dst\\a.msi"));
 
     EXPECT_TRUE(machine.setFileAttributes("C:\\Dst\\a.msi", orv::kAttrNormal));
-    EXPECT_EQ(machine.fileAttributes("C:\\Dst\\a.msi"), 0u);
+    EXPECT_EQ(machine.fileAttributes("C:\\Dst\\a.msi"), orv::kAttrNormal);
     EXPECT_FALSE(machine.copyFile("C:\\Src\\a.msi", "C:\\Dst\\a.msi", true));  // exists
     EXPECT_FALSE(machine.copyFile("C:\\Src\\missing", "C:\\Dst\\b", false));
     EXPECT_FALSE(machine.copyFile("C:\\Src\\a.msi", "C:\\NoFolder\\a.msi", false));
     EXPECT_FALSE(machine.deleteFile("C:\\Dst"));  // a folder
     EXPECT_TRUE(machine.deleteFile("C:\\Dst\\a.msi"));
     EXPECT_FALSE(machine.files.isFile("C:\\Dst\\a.msi"));
+}
+
+// Where Windows is strict, the simulated machine is too: hidden and system files are not
+// replaced, a file is not copied onto itself, a trailing backslash names no file, paths of 260
+// characters fail, and a pattern matches the 8.3 name as well as the long one.
+TEST(SimFiles, StrictWhereWindowsIsStrict) {
+    sim::Machine machine;
+    machine.files.addFile("C:\\Src\\a.cfg", "new");
+    machine.files.addFile("C:\\Dst\\hidden.cfg", "old", orv::kAttrHidden);
+    machine.files.addFile("C:\\Dst\\system.cfg", "old", orv::kAttrSystem);
+    for (const char* target : {"C:\\Dst\\hidden.cfg", "C:\\Dst\\system.cfg"}) {
+        SCOPED_TRACE(target);
+        EXPECT_FALSE(machine.copyFile("C:\\Src\\a.cfg", target, false));
+        EXPECT_EQ(machine.createFile(target), 0u);
+        EXPECT_EQ(machine.files.contents(target), "old");
+    }
+    EXPECT_FALSE(machine.copyFile("C:\\Src\\a.cfg", "c:\\src\\A.CFG", false));
+    EXPECT_EQ(machine.files.contents("C:\\Src\\a.cfg"), "new");
+
+    EXPECT_EQ(machine.fileAttributes("C:\\Src\\a.cfg\\"), orv::kInvalidAttributes);
+    EXPECT_EQ(machine.fileAttributes("C:\\Src\\"), orv::kAttrDirectory);
+    EXPECT_FALSE(machine.copyFile("C:\\Src\\a.cfg", "C:\\Dst\\b.cfg\\", false));
+
+    const std::string folder = "C:\\" + std::string(246, 'f');  // 249 characters
+    machine.files.addFile(folder + "\\abcde.cfg");                   // 259: fits
+    EXPECT_NE(machine.fileAttributes((folder + "\\abcde.cfg").c_str()), orv::kInvalidAttributes);
+    machine.files.addFile(folder + "\\abcdef.cfg");                  // 260: too long for the ANSI calls
+    EXPECT_EQ(machine.fileAttributes((folder + "\\abcdef.cfg").c_str()), orv::kInvalidAttributes);
+    EXPECT_FALSE(machine.copyFile("C:\\Src\\a.cfg", (folder + "\\uvwxyz.cfg").c_str(), false));
+
+    machine.files.addFile("C:\\Fw\\b.cfgx");
+    machine.files.addFile("C:\\Fw\\a.cfg");
+    machine.files.addFile("C:\\Fw\\long name.config");
+    std::vector<orv::DirectoryEntry> entries;
+    ASSERT_TRUE(machine.findFiles("C:\\Fw\\*.cfg", &entries));
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    // "long name.config" is also "LONGNA~1.CON": no match.
+    EXPECT_EQ(names, (std::vector<std::string>{"b.cfgx", "a.cfg"}));
 }
 
 TEST(SimFiles, CreateWriteCloseAndAFullDisk) {
