@@ -1,7 +1,8 @@
 // OrvCommon's actions in the installer engine under Wine. Each case is one msiexec run of a few
-// seconds. The engine reports success even when an action is missing or faults, so every case
-// judges the action by what the probe, the registry or the files show afterwards, and checks
-// first that the run set up what the case is about.
+// seconds. The engine reports success even when an action is missing or faults (the harness
+// fails such a run on Wine's own report), so every case judges the action by what the probe, the
+// registry, the files and the installer log show afterwards, and checks first that the run set up
+// what the case is about.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -27,23 +28,30 @@ struct RebootCase {
     std::map<std::string, std::string> properties;
     std::vector<std::pair<std::string, std::string>> commandLine;
     std::string expectedReboot;
+    std::string expectedLine;  // the action's one line in the installer log
 };
 
+const std::string kNoReason = "no reason for a restart: REBOOT left as it was";
+
 const RebootCase kRebootCases[] = {
-    {"Corba4LocalForces", {{"CORBASupport_HY4", 1}}, {}, {}, "Force"},
-    {"CorbaLocalForces", {{"CORBASupport", 1}, {"CORBASupport_HY4", 2}}, {}, {}, "Force"},
-    {"MainProgramOn9xForces", {{"MainProgramFiles", 1}}, {{"Version9X", "490"}}, {}, "Force"},
-    {"MdacRequestForces", {}, {}, {{"INSTALL_MDAC", "1"}}, "Force"},
+    {"Corba4LocalForces", {{"CORBASupport_HY4", 1}}, {}, {}, "Force",
+     "REBOOT set to Force: CORBASupport_HY4 requested local"},
+    {"CorbaLocalForces", {{"CORBASupport", 1}, {"CORBASupport_HY4", 2}}, {}, {}, "Force",
+     "REBOOT set to Force: CORBASupport requested local"},
+    {"MainProgramOn9xForces", {{"MainProgramFiles", 1}}, {{"Version9X", "490"}}, {}, "Force",
+     "REBOOT set to Force: MainProgramFiles requested local on Windows 9x"},
+    {"MdacRequestForces", {}, {}, {{"INSTALL_MDAC", "1"}}, "Force", "REBOOT set to Force: INSTALL_MDAC is set"},
     // Wine, like any NT system, leaves Version9X unset; the features for CORBA exist but are off.
     {"MainProgramOnNtAndCorbaOffLeaveUnset",
      {{"MainProgramFiles", 1}, {"CORBASupport", 2}, {"CORBASupport_HY4", 2}},
      {},
      {},
-     ""},
-    {"Version9XWithoutMainProgramLeavesUnset", {{"MainProgramFiles", 2}}, {{"Version9X", "490"}}, {}, ""},
+     "",
+     kNoReason},
+    {"Version9XWithoutMainProgramLeavesUnset", {{"MainProgramFiles", 2}}, {{"Version9X", "490"}}, {}, "", kNoReason},
     // The action only ever forces; a value the package author chose survives a run with no reason.
     {"ExistingValueKeptWhenNothingQualifies", {{"MainProgramFiles", 1}}, {}, {{"REBOOT", "ReallySuppress"}},
-     "ReallySuppress"},
+     "ReallySuppress", kNoReason},
 };
 
 void PrintTo(const RebootCase& c, std::ostream* out) { *out << c.name; }
@@ -77,6 +85,8 @@ TEST_P(OrvSetRebootInEngine, SetsRebootOnlyForAReason) {
     ASSERT_NO_THROW(outcome.after()) << outcome.log();
     expectPremise(c, outcome);
     EXPECT_EQ(outcome.after().property("REBOOT"), c.expectedReboot) << outcome.log();
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvcommon::kLibrary, "OrvSetReboot"),
+              std::vector<std::string>{c.expectedLine});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OrvSetRebootInEngine, ::testing::ValuesIn(kRebootCases),
@@ -126,11 +136,16 @@ TEST_P(CopyInstallDbInEngine, LeavesAWritableCopyOfThePackage) {
 
     const auto copy = outcome.file(target);
     ASSERT_TRUE(copy.has_value()) << target << "\n" << outcome.log();
+    const std::vector<std::string> lines = outcome.installLog.linesOf(engine::orvcommon::kLibrary, "CopyInstallDB");
     if (!c.expectCopy) {
         EXPECT_TRUE(copy->contents == "an older package") << "replaced by " << copy->contents.size() << " bytes";
         EXPECT_TRUE(copy->readOnly);
+        EXPECT_EQ(lines, std::vector<std::string>{
+                             "SourceDir, INSTALLDIR or ProductName not set or too long: no copy of the package made"});
         return;
     }
+    EXPECT_EQ(lines, std::vector<std::string>{"copied \"" + outcome.packagePath() + "\" to \"" + target +
+                                              "\"; the copy is writable"});
     EXPECT_TRUE(copy->contents == source->contents) << "the copy differs from the package";
     EXPECT_FALSE(copy->readOnly);
 }

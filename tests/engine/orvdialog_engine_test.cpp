@@ -1,8 +1,10 @@
-// OrvDialog's actions in the installer engine under Wine, on the paths that ask the user
-// nothing (a question cannot be answered here: MessageBoxA fails at once without a display).
-// Each case checks its premise in the probe's first look, then the action's effects.
+// OrvDialog's actions in the installer engine under Wine. A question cannot be answered here
+// (MessageBoxA fails at once without a display), so a box shows up only in Wine's trace and in
+// the action's log lines. Each case checks its premise in the probe's first look, then the
+// action's effects and what it wrote to the installer log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -84,45 +86,94 @@ TEST_F(OrvDialogInEngine, ValidatePathLeavesAFilledOrUnknownSlotAlone) {
     }
 }
 
-// The check of all slots: filled folders pass; a blank one is reported in an error box and
-// keeps the user on the dialog.
-TEST_F(OrvDialogInEngine, ValidatePathChecksTheShownSlots) {
-    engine::Scenario filledScenario = withBadPath(engine::orvdialog::validatePath(Engine::shared(), "0", false));
-    filledScenario.traceMessageBoxes = true;
-    const Outcome filled = run(filledScenario);
-    EXPECT_EQ(filled.before().property("BadPath"), "1");
-    EXPECT_EQ(filled.after().property("BadPath"), "");
-    EXPECT_TRUE(filled.messageBoxes.empty());
-
-    engine::Scenario blankScenario = engine::orvdialog::validatePath(Engine::shared(), "0", true);
-    blankScenario.traceMessageBoxes = true;
-    const Outcome blank = run(blankScenario);
-    ASSERT_EQ(blank.before().property("SHARED_FILES_DIR"), "");
-    ASSERT_EQ(blank.before().property("BadPath"), "");
-    EXPECT_EQ(blank.messageBoxes,
-              (std::vector<engine::MessageBoxCall>{{"Shared Files path cannot be blank.", "Error", 0x40010}}));
-    EXPECT_EQ(blank.after().property("BadPath"), "1");
-    EXPECT_EQ(blank.after().property("SHARED_FILES_DIR"), "");
+// Every shown slot with a folder: no box at /qb, where one would be shown, and BadPath goes.
+TEST_F(OrvDialogInEngine, ValidatePathPassesWhenEveryShownSlotHasAFolder) {
+    engine::Scenario scenario = withBadPath(engine::orvdialog::validatePath(Engine::shared(), "0", false));
+    scenario.traceMessageBoxes = true;
+    scenario.uiLevel = engine::UiLevel::Basic;
+    const Outcome outcome = run(scenario);
+    ASSERT_EQ(outcome.before().property("BadPath"), "1");
+    EXPECT_EQ(outcome.after().property("BadPath"), "");
+    EXPECT_TRUE(outcome.messageBoxes.empty());
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "ValidatePath"),
+              (std::vector<std::string>{"every shown slot has a folder: BadPath removed"}));
 }
 
-// Without a display the question about KRN gets no answer, which counts as No: KRNCommon goes
-// out and BadConfig stays set, although DataPipe and Indy, wanted, make their own pairs
-// consistent afterwards.
-TEST_F(OrvDialogInEngine, OrvValidateInstallOptionsKeepsADeclinedRepairReported) {
-    const Outcome outcome = run(engine::orvdialog::installOptions(
+// The UI levels at which boxes differ: at /qb a box is shown (without a display it returns -1 at
+// once, and Wine's trace records it); at /qn it is never shown and counts as unanswered.
+struct UiCase {
+    const char* name;
+    engine::UiLevel level;
+    const char* uiLevelProperty;  // what the installer tells the actions
+    bool boxShown;
+};
+
+void PrintTo(const UiCase& c, std::ostream* out) { *out << c.name; }
+
+const UiCase kUiCases[] = {
+    {"BasicUi", engine::UiLevel::Basic, "3", true},
+    {"Silent", engine::UiLevel::None, "2", false},
+};
+
+class OrvDialogBoxesInEngine : public OrvDialogInEngine, public ::testing::WithParamInterface<UiCase> {
+protected:
+    static engine::Scenario traced(engine::Scenario scenario) {
+        scenario.traceMessageBoxes = true;
+        scenario.uiLevel = GetParam().level;
+        return scenario;
+    }
+    static std::vector<engine::MessageBoxCall> boxesIfShown(const engine::MessageBoxCall& box) {
+        return GetParam().boxShown ? std::vector<engine::MessageBoxCall>{box} : std::vector<engine::MessageBoxCall>{};
+    }
+    static std::string boxLine(const engine::MessageBoxCall& box) {
+        return "box \"" + box.caption + "\" \"" + box.text + "\"" +
+               (GetParam().boxShown ? " shown; answer none (-1)" : " not shown: silent installation; answer none");
+    }
+};
+
+// A blank folder in a shown slot keeps the user on the dialog at either level; the error box is
+// shown only where someone could read it, and the log says which.
+TEST_P(OrvDialogBoxesInEngine, ValidatePathReportsABlankFolder) {
+    const Outcome outcome = run(traced(engine::orvdialog::validatePath(Engine::shared(), "0", true)));
+    ASSERT_EQ(outcome.before().property("UILevel"), GetParam().uiLevelProperty);
+    ASSERT_EQ(outcome.before().property("SHARED_FILES_DIR"), "");
+    ASSERT_EQ(outcome.before().property("BadPath"), "");
+
+    const engine::MessageBoxCall box{"Shared Files path cannot be blank.", "Error", 0x40010};
+    EXPECT_EQ(outcome.messageBoxes, boxesIfShown(box));
+    EXPECT_EQ(outcome.after().property("BadPath"), "1");
+    EXPECT_EQ(outcome.after().property("SHARED_FILES_DIR"), "");
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "ValidatePath"),
+              (std::vector<std::string>{"slot 2 (Shared Files) has a blank folder: BadPath set", boxLine(box)}));
+}
+
+// The question about KRN goes unanswered at either level, which counts as No: KRNCommon goes out
+// and BadConfig stays set, although DataPipe and Indy, wanted, make their own pairs consistent.
+TEST_P(OrvDialogBoxesInEngine, OrvValidateInstallOptionsKeepsADeclinedRepairReported) {
+    const Outcome outcome = run(traced(engine::orvdialog::installOptions(
         Engine::shared(), {{"MainProgramFiles", 1}, {"KRN", 2}, {"KRNCommon", 1}, {"DBDirect", 1},
-                           {"InternetControls", 2}, {"Indy", 1}, {"SOAP", 2}}));
+                           {"InternetControls", 2}, {"Indy", 1}, {"SOAP", 2}})));
+    ASSERT_EQ(outcome.before().property("UILevel"), GetParam().uiLevelProperty);
     ASSERT_EQ(outcome.before().feature("MainProgramFiles").action, kLocal);
     ASSERT_NE(outcome.before().feature("KRN").action, kLocal);
     ASSERT_EQ(outcome.before().feature("KRNCommon").action, kLocal);
 
-    EXPECT_EQ(outcome.messageBoxes,
-              (std::vector<engine::MessageBoxCall>{
-                  {"KRN is a required component. Do you want to install KRN?", "Component Selection Error", 0x40024}}));
+    const engine::MessageBoxCall question{"KRN is a required component. Do you want to install KRN?",
+                                          "Component Selection Error", 0x40024};
+    EXPECT_EQ(outcome.messageBoxes, boxesIfShown(question));
     EXPECT_EQ(outcome.after().feature("KRNCommon").action, kAbsent);
     EXPECT_NE(outcome.after().feature("KRN").action, kLocal);
     EXPECT_EQ(outcome.after().property("BadConfig"), "1");
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "OrvValidateInstallOptions"),
+              (std::vector<std::string>{"rule 1: KRN not wanted while MainProgramFiles is local; asking 112",
+                                        boxLine(question), "repair declined",
+                                        "rule 2: KRN not wanted; KRNCommon requested absent",
+                                        "rule 3: DBDirect wanted; consistent", "rule 4: Indy wanted; consistent",
+                                        "BadConfig set: a repair was declined"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(UiLevels, OrvDialogBoxesInEngine, ::testing::ValuesIn(kUiCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every needed feature wanted: nothing is asked and a verdict left from before is removed.
 TEST_F(OrvDialogInEngine, OrvValidateInstallOptionsClearsTheVerdictOfAConsistentSelection) {
@@ -195,6 +246,32 @@ TEST_F(OrvDialogInEngine, SetKRNPathHandsTheEngineFolderToItsMergeModule) {
     const Outcome outcome = run(engine::orvdialog::krnPath(Engine::shared(), "C:\\Program Files\\KRN\\"));
     ASSERT_EQ(outcome.before().property(engine::orvdialog::kKrnModuleFolder), "");
     EXPECT_EQ(outcome.after().property(engine::orvdialog::kKrnModuleFolder), "C:\\Program Files\\KRN\\");
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "SetKRNPath"),
+              (std::vector<std::string>{std::string(engine::orvdialog::kKrnModuleFolder) +
+                                        " set to OSKRN \"C:\\Program Files\\KRN\\\""}));
+}
+
+// A package that hides the engine folder, and its copy for the merge module, through
+// MsiHiddenProperties: the action's line shows "**********" and no line of the action's holds
+// the folder.
+TEST_F(OrvDialogInEngine, SetKRNPathKeepsAHiddenFolderOutOfTheLog) {
+    const std::string module = engine::orvdialog::kKrnModuleFolder;
+    engine::Scenario scenario = engine::orvdialog::krnPath(Engine::shared(), "C:\\Hidden KRN 7\\");
+    scenario.package.properties["MsiHiddenProperties"] = "OSKRN;" + module;
+    const Outcome outcome = run(scenario);
+    ASSERT_EQ(outcome.before().property("OSKRN"), "C:\\Hidden KRN 7\\");
+    EXPECT_EQ(outcome.after().property(module), "C:\\Hidden KRN 7\\");
+
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "SetKRNPath"),
+              (std::vector<std::string>{module + " set to OSKRN **********"}));
+    // Wine differs from Windows here: Wine 8 lists every property at the end of the log, hidden
+    // ones with their values, where Windows keeps a hidden value out of the log altogether. Those
+    // two lines are the engine's; the folder appears in no other line.
+    std::vector<std::string> holding = outcome.installLog.linesContaining("Hidden KRN");
+    std::sort(holding.begin(), holding.end());
+    EXPECT_EQ(holding, (std::vector<std::string>{"Property(S): KRN_INSTALL_PATH.E966F0CB_76B3_11D3_945B_00C04FB1760A = "
+                                                 "C:\\Hidden KRN 7\\",
+                                                 "Property(S): OSKRN = C:\\Hidden KRN 7\\"}));
 }
 
 // The sample-data note needs both the local sample files and the Granary server's key; the
@@ -220,11 +297,17 @@ TEST_F(OrvDialogInEngine, SetupReadyDialogSwitchesTheSampleDataNote) {
 // A count of three characters is an error in the package: the action fails the installation
 // before changing anything, so the run stops there and the probe after it never runs.
 TEST_F(OrvDialogInEngine, SetupReadyDialogFailsTheInstallationOnACountOfOneHundred) {
-    const Outcome outcome = Engine::shared().run(engine::orvdialog::readyDialog(Engine::shared(), "100", true));
+    engine::Scenario scenario = engine::orvdialog::readyDialog(Engine::shared(), "100", true);
+    scenario.expectedResult = 1603;
+    const Outcome outcome = Engine::shared().run(scenario);
     ASSERT_NO_THROW(outcome.before()) << outcome.log();
     EXPECT_EQ(outcome.before().property("Enable_Install_Msg_1"), "1");
     EXPECT_THROW(outcome.after(), std::exception);
     EXPECT_EQ(outcome.exitCode, 1603 & 0xFF);
+    // The engine hands the action the length of "100" as ERROR_MORE_DATA (234).
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "SetupReadyDialog"),
+              (std::vector<std::string>{"InstallMsgCount does not fit in two characters (result 234): the package is "
+                                        "broken; failing the installation"}));
 
     const Outcome ninetyNine = run(engine::orvdialog::readyDialog(Engine::shared(), "99", true));
     EXPECT_EQ(ninetyNine.after().property("Enable_Install_Msg_4"), "");

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "engine_errors.h"
 #include "process.h"
 
 namespace engine {
@@ -12,6 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProbeOutput = "C:\\engine-probe.txt";
+// Inside the prefix, like every path the run writes to.
+constexpr const char* kInstallLog = "C:\\engine-install.log";
 constexpr auto kRunTimeout = std::chrono::seconds(180);
 
 fs::path fromEnvironment(const char* variable, const fs::path& fallback) {
@@ -43,6 +46,20 @@ fs::path newRunFolder(const fs::path& workDir) {
 template <typename Clock = std::chrono::steady_clock>
 std::chrono::milliseconds since(typename Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+constexpr unsigned kInstallFailure = 1603;
+
+// msiexec's status arrives cut to 8 bits, so the expected code is compared cut as well.
+std::string verdict(const Scenario& scenario, const Outcome& outcome) {
+    std::string failure;
+    if (outcome.timedOut) failure += "msiexec did not end in time; ";
+    if (outcome.exitCode != static_cast<int>(scenario.expectedResult & 0xFF))
+        failure += "msiexec ended with " + std::to_string(outcome.exitCode) + ", expected " +
+                   std::to_string(scenario.expectedResult & 0xFF) + " (" + std::to_string(scenario.expectedResult) +
+                   " cut to 8 bits); ";
+    for (const std::string& error : outcome.engineErrors) failure += "Wine reported: " + error + "; ";
+    return failure;
 }
 
 std::vector<fs::path> dllsOf(const PackageDesign& design, const fs::path& probeDll) {
@@ -114,6 +131,15 @@ std::string Engine::placePackage(const Scenario& scenario, Prefix& prefix, const
 }
 
 Outcome Engine::run(const Scenario& scenario) {
+    Outcome outcome = runUnchecked(scenario);
+    if (!outcome.failure().empty()) outcome.prefix().keep();
+    outcome.throwIfFailed();
+    return outcome;
+}
+
+Outcome Engine::runUnchecked(const Scenario& scenario) {
+    if (scenario.expectedResult != 0 && scenario.expectedResult != kInstallFailure)
+        throw std::invalid_argument("an action may end an installation only with 0 or 1603");
     const auto start = std::chrono::steady_clock::now();
     // The harness's own files (package source, logs) sit in the prefix folder, so that they go
     // with it, or stay with it for a look after a failure.
@@ -127,16 +153,23 @@ Outcome Engine::run(const Scenario& scenario) {
     for (const std::string& path : scenario.watchedFiles) outcome.filesBefore[path] = outcome.prefix().file(path);
     outcome.timings.prepare = since(start);
 
-    std::vector<std::string> command{tools_.wine.string(), "msiexec", "/i", packagePath, "/qn"};
+    std::vector<std::string> command{tools_.wine.string(), "msiexec", "/i", packagePath,
+                                     scenario.uiLevel == UiLevel::Basic ? "/qb" : "/qn", "/l*v", kInstallLog};
     for (const auto& [name, value] : scenario.commandLine) command.push_back(name + "=" + value);
     Environment environment = wineEnvironment(outcome.prefix().root());
-    if (scenario.traceMessageBoxes) environment.set("WINEDEBUG", "+relay");
+    const char* debug = std::getenv("ORV_ENGINE_WINEDEBUG");
+    environment.set("WINEDEBUG", wineDebugForRun(debug != nullptr ? debug : "", scenario.traceMessageBoxes));
     const ProcessResult ran =
         runProcess(command, environment, folder / "msiexec.out", folder / "msiexec.err", kRunTimeout);
     outcome.exitCode = ran.exitCode;
     outcome.timedOut = ran.timedOut;
     outcome.timings.msiexec = ran.elapsed;
-    if (scenario.traceMessageBoxes) outcome.messageBoxes = messageBoxesIn(readText(folder / "msiexec.err"));
+    const std::string output = readText(folder / "msiexec.out") + readText(folder / "msiexec.err");
+    if (scenario.traceMessageBoxes) outcome.messageBoxes = messageBoxesIn(output);
+    std::vector<std::string> mayHalt;
+    if (scenario.expectedResult == kInstallFailure)
+        for (const ActionDesign& action : scenario.package.actions) mayHalt.push_back(action.entry);
+    outcome.engineErrors = engineErrorsIn(output, mayHalt);
 
     // Ending the server also saves the registry, which is then read from the hive file.
     const ProcessResult ended = runProcess({tools_.wineserver.string(), "-k"}, environment, folder / "server.out",
@@ -144,9 +177,15 @@ Outcome Engine::run(const Scenario& scenario) {
     outcome.timings.serverEnd = ended.elapsed;
     outcome.machine = outcome.prefix().machineHive();
     if (const auto probed = outcome.prefix().file(kProbeOutput)) outcome.probe = ProbeReport::parse(probed->contents);
+    if (const auto log = outcome.prefix().file(kInstallLog)) outcome.installLog = InstallLog::parse(log->contents);
+    outcome.failure_ = verdict(scenario, outcome);
     const ProbeStage* after = outcome.probe.stage("after");
     if (after == nullptr || !after->complete) outcome.prefix().keep();
     return outcome;
+}
+
+void Outcome::throwIfFailed() const {
+    if (!failure_.empty()) throw RunFailure("the run failed: " + failure_ + "\n" + log());
 }
 
 const ProbeStage& Outcome::after() const {
@@ -165,9 +204,11 @@ const ProbeStage& Outcome::before() const {
 
 std::string Outcome::log() const {
     const fs::path folder = prefix_.root() / "harness";
+    std::string actionLines;
+    for (const ActionLine& line : installLog.actionLines()) actionLines += line.source + ": " + line.text + "\n";
     return "msiexec exit " + std::to_string(exitCode) + (timedOut ? " (timed out)" : "") + " in " +
            folder.string() + "\nstdout:\n" + readText(folder / "msiexec.out") + "stderr:\n" +
-           readText(folder / "msiexec.err");
+           readText(folder / "msiexec.err") + "actions' log lines:\n" + actionLines;
 }
 
 }  // namespace engine

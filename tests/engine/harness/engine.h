@@ -1,6 +1,6 @@
 // One run of the installer engine on a package of the test's making, in a prefix of its own:
-// seed the prefix, build the package, run `msiexec /i ... /qn`, end the prefix's server, and
-// read back what changed.
+// seed the prefix, build the package, run `msiexec /i ... /qn /l*v ...` (or /qb), end the
+// prefix's server, and read back what changed, what the actions logged and what Wine reported.
 //
 // Locations, each overridable from the environment:
 //   ORV_WINE, ORV_WINESERVER, ORV_WIXL, ORV_MSIINFO  the tools (default: /usr/lib/wine/wine64,
@@ -9,17 +9,20 @@
 //   ORV_PROBE_DLL      the probe (default: build/x64/tests/engine/probe/EngineProbe.dll)
 //   ORV_ENGINE_WORK    where the template and the runs' prefixes live (default: the build folder)
 //   ORV_ENGINE_KEEP=1  keep every run's prefix; a run whose probe did not finish is kept anyway
-//   ORV_ENGINE_WINEDEBUG  WINEDEBUG for the runs (default -all)
+//   ORV_ENGINE_WINEDEBUG  WINEDEBUG for the runs (default -all); the msi error and warning
+//                         channels are added to it always, since a run is judged by them
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "install_log.h"
 #include "message_trace.h"
 #include "package.h"
 #include "prefix.h"
@@ -40,6 +43,12 @@ struct FileSeed {
     bool readOnly = false;
 };
 
+// msiexec's user interface level, which the installer gives actions as UILevel.
+enum class UiLevel {
+    None,   // /qn, UILevel "2": a silent installation, where no action may show a box
+    Basic,  // /qb, UILevel "3": boxes are shown (without a display Wine returns -1 at once)
+};
+
 struct Scenario {
     PackageDesign package;
     std::vector<RegistrySeed> registry;
@@ -53,6 +62,10 @@ struct Scenario {
     std::vector<std::string> watchedFiles;
     // Trace user32.MessageBoxA into Outcome::messageBoxes (a slower run: Wine's relay tracing).
     bool traceMessageBoxes = false;
+    UiLevel uiLevel = UiLevel::None;
+    // How msiexec must end: 0, or 1603 where an action under test fails the installation. Only
+    // then may Wine report "Execution halted" for it; any other error it reports fails the run.
+    unsigned expectedResult = 0;
 };
 
 struct Timings {
@@ -72,7 +85,17 @@ public:
     RegistryFile machine;        // HKLM after the run
     std::map<std::string, std::optional<FileState>> filesBefore;  // the scenario's watched files
     std::vector<MessageBoxCall> messageBoxes;  // with Scenario::traceMessageBoxes
+    InstallLog installLog;                     // the run's /l*v log
+    // Wine's reports of an action that crashed, a DLL or export it could not load, or an
+    // installation that stopped unexpectedly (see engine_errors.h).
+    std::vector<std::string> engineErrors;
     Timings timings;
+
+    // Why the run counts as failed whatever the engine's exit status says: errors Wine reported,
+    // an exit other than the scenario expects, a run that timed out. Empty for a sound run.
+    std::string failure() const { return failure_; }
+    // Throws RunFailure, with the reason and the run's output, if the run failed.
+    void throwIfFailed() const;
 
     // The probe's snapshot after the actions; throws if the probe never got there, which means
     // the run stopped early (an action failed, or the engine could not load the probe).
@@ -85,11 +108,19 @@ public:
     const std::string& packagePath() const { return packagePath_; }  // the Windows path run
     const Prefix& prefix() const { return prefix_; }
     Prefix& prefix() { return prefix_; }
-    std::string log() const;  // msiexec's stdout and stderr, for failure messages
+    std::string log() const;  // msiexec's output and the actions' log lines, for failure messages
 
 private:
+    friend class Engine;
     Prefix prefix_;
     std::string packagePath_;
+    std::string failure_;
+};
+
+// A run that failed whatever msiexec's status says; what() holds the reason and the run's output.
+class RunFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class Engine {
@@ -103,7 +134,11 @@ public:
     std::filesystem::path libraryDll(const std::string& library) const;
     const std::filesystem::path& probeDll() const { return probeDll_; }
 
+    // Runs the scenario and throws RunFailure unless it ran soundly (Outcome::failure()); the
+    // failed run's prefix is kept for a look.
     Outcome run(const Scenario& scenario);
+    // The same, giving back a failed run as well: for the harness's own tests of the verdict.
+    Outcome runUnchecked(const Scenario& scenario);
 
 private:
     Engine();

@@ -18,6 +18,9 @@
 //   target     <directory> <result code> <target path>
 //   end
 // The closing "end" tells the harness the stage was written whole.
+//
+// A third export, WriteThroughNull, faults on purpose: the harness's own tests show with it that
+// a run in which an action crashes fails, although the engine reports success.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -132,3 +135,10 @@ UINT probe(MSIHANDLE session, const char* stage) {
 
 extern "C" UINT __stdcall ProbeBefore(MSIHANDLE session) { return probe(session, "before"); }
 extern "C" UINT __stdcall Probe(MSIHANDLE session) { return probe(session, "after"); }
+
+extern "C" UINT __stdcall WriteThroughNull(MSIHANDLE) {
+    // volatile, so that the compiler keeps the store it could otherwise prove undefined.
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+    return ERROR_SUCCESS;
+}

@@ -38,7 +38,7 @@ Scenario validatePath(const Engine& engine, const std::string& request, bool emp
                           {"Enable_Dest_1", "1"}, {"DestDlg_Lbl_1", "Program Files"}, {"Dest_Prop_1", "INSTALLDIR"},
                           {"Enable_Dest_2", "1"}, {"DestDlg_Lbl_2", "Shared Files"}, {"Dest_Prop_2", "SHARED_FILES_DIR"}};
     if (emptySharedFolder) package.clearedProperties = {"SHARED_FILES_DIR"};
-    package.probe.properties = {"ValidatePath", "SHARED_FILES_DIR", "INSTALLDIR", "WindowsVolume", "BadPath"};
+    package.probe.properties = {"ValidatePath", "SHARED_FILES_DIR", "INSTALLDIR", "WindowsVolume", "BadPath", "UILevel"};
     package.probe.targets = {"SHARED_FILES_DIR"};
     return scenario;
 }
@@ -47,8 +47,9 @@ Scenario installOptions(const Engine& engine, const std::vector<FeatureDesign>& 
     Scenario scenario = runs(engine, "OrvValidateInstallOptions");
     scenario.package.features = features;
     for (const FeatureDesign& feature : features) scenario.package.probe.features.push_back(feature.id);
-    scenario.package.probe.properties = {"BadConfig", "KRN_EXISTS"};
+    scenario.package.probe.properties = {"BadConfig", "KRN_EXISTS", "UILevel"};
     scenario.traceMessageBoxes = true;
+    scenario.uiLevel = UiLevel::Basic;
     return scenario;
 }
 

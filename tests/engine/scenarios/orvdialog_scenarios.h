@@ -27,7 +27,8 @@ Scenario destinationDialog(const Engine& engine, const std::vector<FeatureDesign
 Scenario validatePath(const Engine& engine, const std::string& request, bool emptySharedFolder);
 
 // OrvValidateInstallOptions over the seven features of its rules at the levels given (1 requested
-// locally, 2 left off), message boxes traced. A question gets no answer here, which counts as No.
+// locally, 2 left off), at /qb with message boxes traced. A question gets no answer here, which
+// counts as No.
 Scenario installOptions(const Engine& engine, const std::vector<FeatureDesign>& features);
 
 Scenario sqlConfigDialog(const Engine& engine);
