@@ -1,5 +1,6 @@
 // engine_demo: runs a few scenarios of the custom-action libraries in the installer engine under
-// Wine and prints, for a package author, what each action changed.
+// Wine and prints, for a package author, what each action changed and the lines it wrote to the
+// installer log.
 //
 //   build/native/tests/engine/engine_demo [text]   only the scenarios whose title contains text
 //
@@ -11,7 +12,8 @@
 //   ORV_WINE, ORV_WINESERVER, ORV_WIXL, ORV_MSIINFO  the tools, when not in the usual places
 // The first run boots the template prefix (about 10 s); each scenario then takes a few seconds.
 //
-// Exit status: 0 when every scenario ran to its probe, 1 when one did not, 77 when Wine or wixl is
+// Exit status: 0 when every scenario ran to its probe, 1 when one did not or Wine reported an
+// error in it (an action that crashed, a DLL or export it could not load), 77 when Wine or wixl is
 // missing here (nothing was run).
 #include <cstdio>
 #include <exception>
@@ -53,6 +55,8 @@ void printSetup(const engine::Scenario& scenario) {
     if (package.resolveSource) std::cout << "ResolveSource, ";
     for (const auto& action : package.actions) std::cout << action.dll.stem().string() << "!" << action.entry << " ";
     std::cout << stageName(package.stage) << "\n";
+    std::cout << (scenario.uiLevel == engine::UiLevel::Basic ? "  msiexec /qb (basic UI, UILevel 3)\n"
+                                                             : "  msiexec /qn (silent, UILevel 2)\n");
     if (!package.features.empty()) {
         std::cout << "  features";
         for (const auto& feature : package.features) std::cout << " " << feature.id << "(level " << feature.level << ")";
@@ -108,9 +112,22 @@ void printFeatures(const engine::ProbeStage& before, const engine::ProbeStage& a
 
 void printMessageBoxes(const engine::Scenario& scenario, const Outcome& outcome) {
     if (!scenario.traceMessageBoxes) return;
-    std::cout << "  message boxes (traced; without a display each returns -1 at once)\n";
+    std::cout << "  message boxes (traced; without a display each returns -1 at once, and at /qn none is shown)\n";
     if (outcome.messageBoxes.empty()) std::cout << "    none\n";
     for (const auto& box : outcome.messageBoxes) std::cout << "    " << box << "\n";
+}
+
+// Each line as the installer log has it, "<Library>.<Export>: text"; a text with line breaks
+// goes on indented.
+void printLogLines(const Outcome& outcome) {
+    std::cout << "  installer log, the actions' own lines\n";
+    if (outcome.installLog.actionLines().empty()) std::cout << "    none\n";
+    for (const engine::ActionLine& line : outcome.installLog.actionLines()) {
+        std::string text = line.text;
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 7))
+            text.replace(at, 1, "\n      ");
+        std::cout << "    " << line.source << ": " << text << "\n";
+    }
 }
 
 std::string describe(const std::optional<engine::RegValue>& value) {
@@ -152,9 +169,13 @@ void printFiles(const Outcome& outcome) {
 bool show(const DemoScenario& demo, engine::Engine& engine) {
     std::cout << "== " << demo.library << ": " << demo.title << "\n";
     printSetup(demo.scenario);
-    const Outcome outcome = engine.run(demo.scenario);
+    const Outcome outcome = engine.runUnchecked(demo.scenario);
     std::cout << "  exit code " << outcome.exitCode
-              << " (8 bits; Wine reports 0 even when an action fails, so read the changes)\n";
+              << " (8 bits; Wine reports 0 even when an action crashes or its DLL or export cannot be loaded)\n";
+    if (!outcome.failure().empty()) {
+        std::cout << "  the run failed: " << outcome.failure() << "\n" << outcome.log() << "\n";
+        return false;
+    }
     const engine::ProbeStage* before = outcome.probe.stage("before");
     const engine::ProbeStage* after = outcome.probe.stage("after");
     if (before == nullptr || after == nullptr || !after->complete) {
@@ -165,6 +186,7 @@ bool show(const DemoScenario& demo, engine::Engine& engine) {
     printChanges("target paths", before->targets, after->targets);
     printFeatures(*before, *after);
     printMessageBoxes(demo.scenario, outcome);
+    printLogLines(outcome);
     printRegistry(demo, outcome);
     printFiles(outcome);
     std::printf("  took %.2f s: prefix and package %.2f s, msiexec %.2f s, ending the server %.2f s\n\n",

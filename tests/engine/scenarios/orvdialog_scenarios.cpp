@@ -107,7 +107,12 @@ std::vector<DemoScenario> demos(const Engine& engine) {
     DemoScenario blank{kLibrary, "ValidatePath = 0: the shared-files folder is blank (an error box is shown)",
                        validatePath(engine, "0", true), {}};
     blank.scenario.traceMessageBoxes = true;
+    blank.scenario.uiLevel = UiLevel::Basic;
     all.push_back(std::move(blank));
+    DemoScenario silent{kLibrary, "ValidatePath = 0 in a silent installation: the folder is blank, no box is shown",
+                        validatePath(engine, "0", true), {}};
+    silent.scenario.traceMessageBoxes = true;
+    all.push_back(std::move(silent));
     all.push_back({kLibrary, "OrvValidateInstallOptions: KRN left out; the question goes unanswered, which counts as No",
                    installOptions(engine, {{"MainProgramFiles", 1}, {"KRN", 2}, {"KRNCommon", 1}, {"DBDirect", 1},
                                            {"InternetControls", 2}, {"Indy", 1}, {"SOAP", 2}}),
@@ -119,6 +124,10 @@ std::vector<DemoScenario> demos(const Engine& engine) {
                    {{kProductKey, "UseSharedFiles"}}});
     all.push_back({kLibrary, "SetKRNPath: the engine folder handed to its merge module", krnPath(engine, "C:\\KRN\\"),
                    {}});
+    DemoScenario hidden{kLibrary, "SetKRNPath: the engine folder hidden from the log (MsiHiddenProperties)",
+                        krnPath(engine, "C:\\KRN\\"), {}};
+    hidden.scenario.package.properties["MsiHiddenProperties"] = std::string("OSKRN;") + kKrnModuleFolder;
+    all.push_back(std::move(hidden));
     all.push_back({kLibrary, "SetupReadyDialog: sample data beside a Granary server, three notes",
                    readyDialog(engine, "3", true), {}});
     return all;
