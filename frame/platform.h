@@ -75,6 +75,8 @@ struct FileVersion {
     std::uint32_t leastSignificant = 0;  // build << 16 | revision
 };
 
+// Closing calls are noexcept: the frame makes them from destructors, where a raise would end
+// the process instead of reaching the guard.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -104,7 +106,7 @@ public:
 
     // Registry under HKEY_LOCAL_MACHINE, full access. Results are Windows error codes.
     virtual std::int32_t regOpenKey(const char* path, bool create, RegKeyHandle* key) = 0;
-    virtual std::int32_t regCloseKey(RegKeyHandle key) = 0;
+    virtual std::int32_t regCloseKey(RegKeyHandle key) noexcept = 0;
     virtual std::int32_t regQueryValue(RegKeyHandle key, const char* name, std::uint32_t* type,
                                        std::string* data) = 0;
     virtual std::int32_t regSetValue(RegKeyHandle key, const char* name, std::uint32_t type,
@@ -123,7 +125,7 @@ public:
     virtual FileHandle createFile(const char* path) = 0;
     // False unless every byte was written.
     virtual bool writeFile(FileHandle file, std::string_view bytes) = 0;
-    virtual void closeFile(FileHandle file) = 0;
+    virtual void closeFile(FileHandle file) noexcept = 0;
     virtual bool fileVersion(const char* path, FileVersion* version) = 0;
     // GetPrivateProfileString: at most `capacity` - 1 characters of the value.
     virtual std::string readProfileString(const char* file, const char* section, const char* key,
@@ -136,7 +138,7 @@ public:
 
     // Other libraries and programs.
     virtual LibraryHandle loadLibrary(const char* path) = 0;  // 0 when it cannot be loaded
-    virtual void freeLibrary(LibraryHandle library) = 0;
+    virtual void freeLibrary(LibraryHandle library) noexcept = 0;
     virtual ExportHandle findExport(LibraryHandle library, const char* name) = 0;  // 0 when absent
     // Calls an export taking no argument and returning an int.
     virtual int callIntExport(ExportHandle function) = 0;

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "machine.h"
+#include "filesystem.h"
 
 namespace sim {
 
@@ -11,8 +11,8 @@ namespace {
 // "*.*" matches every name, with or without a dot.
 bool matches(const std::string& pattern, const std::string& name) {
     if (pattern == "*.*" || pattern == "*") return true;
-    const std::string p = upperAscii(pattern);
-    const std::string n = upperAscii(name);
+    const std::string p = upperCodePage1252(pattern);
+    const std::string n = upperCodePage1252(name);
     std::size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
     while (ni < n.size()) {
         if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
@@ -49,7 +49,7 @@ std::string shortNameOf(const std::string& name) {
     std::string shortExtension;
     for (char c : extension)
         if (c != ' ' && shortExtension.size() < 3) shortExtension += c;
-    return upperAscii(shortBase + "~1" + (shortExtension.empty() ? "" : "." + shortExtension));
+    return upperCodePage1252(shortBase + "~1" + (shortExtension.empty() ? "" : "." + shortExtension));
 }
 
 // The ANSI calls take at most MAX_PATH (260) characters with the terminating NUL.
@@ -62,6 +62,36 @@ bool namesAFolderOnly(const std::string& path) {
 
 // The attributes that make CREATE_ALWAYS, and so CopyFile, refuse an existing file.
 constexpr std::uint32_t kRefusesReplacement = orv::kAttrReadOnly | orv::kAttrHidden | orv::kAttrSystem;
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<std::string> profileValue(const std::string& contents, const std::string& section,
+                                        const std::string& key) {
+    std::istringstream lines(contents);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(lines, line)) {
+        const std::string text = trim(line);
+        if (text.empty() || text[0] == ';') continue;
+        if (text[0] == '[') {
+            const auto close = text.find(']');
+            inSection = close != std::string::npos && sameName(trim(text.substr(1, close - 1)), section);
+            continue;
+        }
+        const auto equals = text.find('=');
+        if (!inSection || equals == std::string::npos || !sameName(trim(text.substr(0, equals)), key)) continue;
+        std::string value = trim(text.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        return value;
+    }
+    return std::nullopt;
+}
 
 std::string leafOf(const std::string& normalised) {
     const auto slash = normalised.rfind('\\');
@@ -236,6 +266,17 @@ bool FileSystem::create(const std::string& path) {
     }
     place(target, FileNode{target, orv::kAttrArchive, {}, std::nullopt});
     return true;
+}
+
+std::string FileSystem::readProfile(const std::string& file, const std::string& section, const std::string& key,
+                                    const std::string& fallback, std::uint32_t capacity) {
+    if (capacity == 0) return {};
+    std::string value = fallback.substr(0, fallback.find_last_not_of(' ') + 1);
+    const bool bare = file.find_first_of("\\/:") == std::string::npos;
+    if (const auto found = contents(bare ? windowsFolder + "\\" + file : file))
+        if (auto entry = profileValue(*found, section, key)) value = *entry;
+    if (value.size() > capacity - 1) value.resize(capacity - 1);
+    return value;
 }
 
 }  // namespace sim

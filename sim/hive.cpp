@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "machine.h"
+#include "hive.h"
 
 namespace sim {
 
@@ -16,9 +16,6 @@ std::vector<std::string> keyNames(const std::string& path) {
     return names;
 }
 
-bool sameName(const std::string& left, const std::string& right) {
-    return !NoCaseLess()(left, right) && !NoCaseLess()(right, left);
-}
 
 }  // namespace
 

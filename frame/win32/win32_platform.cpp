@@ -129,7 +129,7 @@ public:
         return result;
     }
 
-    std::int32_t regCloseKey(RegKeyHandle key) override { return RegCloseKey(toKey(key)); }
+    std::int32_t regCloseKey(RegKeyHandle key) noexcept override { return RegCloseKey(toKey(key)); }
 
     std::int32_t regQueryValue(RegKeyHandle key, const char* name, std::uint32_t* type, std::string* data) override {
         // The value may grow between the two calls; ask again until it fits.
@@ -198,7 +198,7 @@ public:
         return ok != FALSE && written == bytes.size();
     }
 
-    void closeFile(FileHandle file) override { CloseHandle(toFile(file)); }
+    void closeFile(FileHandle file) noexcept override { CloseHandle(toFile(file)); }
 
     bool fileVersion(const char* path, FileVersion* version) override {
         DWORD ignored = 0;
@@ -238,7 +238,7 @@ public:
         return reinterpret_cast<LibraryHandle>(LoadLibraryA(path));
     }
 
-    void freeLibrary(LibraryHandle library) override { FreeLibrary(toModule(library)); }
+    void freeLibrary(LibraryHandle library) noexcept override { FreeLibrary(toModule(library)); }
 
     ExportHandle findExport(LibraryHandle library, const char* name) override {
         return reinterpret_cast<ExportHandle>(GetProcAddress(toModule(library), name));

@@ -76,13 +76,14 @@ const std::vector<SweptAction> kSwept = {
              {"Enable_Dest_2", "1"}, {"DestDlg_Lbl_2", "Shared Files"},    {"Dest_Prop_2", "SHARED_FILES_DIR"},
              {"Enable_Dest_3", "1"}, {"DestDlg_Lbl_3", "KRN and NetGate"}, {"Dest_Prop_3", "OSKRN"},
              {"INSTALLDIR", "C:\\Prog\\"}, {"SHARED_FILES_DIR", "C:\\Shared\\"}, {"ValidatePath", "0"}});
-         m.answers = {orv::kIdOk};
+         m.desktop.answers = {orv::kIdOk};
      },
-     [](sim::Machine& m) { return m.messageBoxes.size() == 1 && m.session.property("BadPath") == "1"; }},
+     [](sim::Machine& m) { return m.desktop.messageBoxes.size() == 1 && m.session.property("BadPath") == "1"; }},
     {kOrvDialog, "ValidatePath", "slot 2: an empty folder given the volume", kSuccessOnly,
      [](sim::Machine& m) {
          m.session.properties.insert({{"Dest_Prop_2", "SHARED_FILES_DIR"}, {"WindowsVolume", "C:\\"},
                                       {"BadPath", "1"}, {"ValidatePath", "2"}});
+         m.session.directoryTable = {"SHARED_FILES_DIR"};
      },
      [](sim::Machine& m) {
          return m.session.property("SHARED_FILES_DIR") == "C:\\" && m.session.targetPaths.count("SHARED_FILES_DIR") == 1 &&
@@ -95,10 +96,10 @@ const std::vector<SweptAction> kSwept = {
                                {"InternetControls", {kAbsent, kLocal}}, {"Indy", {kAbsent, kNone}},
                                {"SOAP", {kAbsent, kLocal}}};
          m.session.properties["BadConfig"] = "1";
-         m.answers = {orv::kIdYes, orv::kIdYes};
+         m.desktop.answers = {orv::kIdYes, orv::kIdYes};
      },
      [](sim::Machine& m) {
-         return m.messageBoxes.size() == 2 && m.session.requests.size() == 3 && !m.session.hasProperty("BadConfig");
+         return m.desktop.messageBoxes.size() == 2 && m.session.requests.size() == 3 && !m.session.hasProperty("BadConfig");
      }},
     {kOrvDialog, "OrvValidateInstallOptions", "three repairs declined", kSuccessOnly,
      [](sim::Machine& m) {
@@ -106,10 +107,10 @@ const std::vector<SweptAction> kSwept = {
                                {"KRNCommon", {kAbsent, kLocal}},        {"DBDirect", {kAbsent, kNone}},
                                {"InternetControls", {kAbsent, kLocal}}, {"Indy", {kAbsent, kNone}},
                                {"SOAP", {kAbsent, kLocal}}};
-         m.answers = {orv::kIdNo, orv::kIdNo, orv::kIdNo};
+         m.desktop.answers = {orv::kIdNo, orv::kIdNo, orv::kIdNo};
      },
      [](sim::Machine& m) {
-         return m.messageBoxes.size() == 3 && m.session.requests.size() == 1 && m.session.property("BadConfig") == "1";
+         return m.desktop.messageBoxes.size() == 3 && m.session.requests.size() == 1 && m.session.property("BadConfig") == "1";
      }},
     {kOrvDialog, "SetupSQLConfigDialog", "five driver families", kSuccessOnly, [](sim::Machine&) {},
      [](sim::Machine& m) { return m.session.property("SQLConfig_5_Text_2") == "DB Library Driver"; }},

@@ -126,7 +126,7 @@ std::int32_t FaultingPlatform::regOpenKey(const char* path, bool create, orv::Re
     return inner_.regOpenKey(path, create, key);
 }
 
-std::int32_t FaultingPlatform::regCloseKey(orv::RegKeyHandle key) {
+std::int32_t FaultingPlatform::regCloseKey(orv::RegKeyHandle key) noexcept {
     const bool failing = fails("regCloseKey", CallKind::Closing);
     const std::int32_t result = inner_.regCloseKey(key);
     return failing ? kStaleKey : result;
@@ -186,7 +186,7 @@ bool FaultingPlatform::writeFile(orv::FileHandle file, std::string_view bytes) {
     return inner_.writeFile(file, bytes);
 }
 
-void FaultingPlatform::closeFile(orv::FileHandle file) {
+void FaultingPlatform::closeFile(orv::FileHandle file) noexcept {
     fails("closeFile", CallKind::Closing);
     inner_.closeFile(file);
 }
@@ -225,7 +225,7 @@ orv::LibraryHandle FaultingPlatform::loadLibrary(const char* path) {
     return inner_.loadLibrary(path);
 }
 
-void FaultingPlatform::freeLibrary(orv::LibraryHandle library) {
+void FaultingPlatform::freeLibrary(orv::LibraryHandle library) noexcept {
     fails("freeLibrary", CallKind::Closing);
     inner_.freeLibrary(library);
 }

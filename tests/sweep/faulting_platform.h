@@ -64,7 +64,7 @@ public:
     std::uint32_t msiFeatureNames(orv::MsiHandle, std::vector<std::string>*) override;
     std::uint32_t msiLogInfo(orv::MsiHandle, const char*) override;
     std::int32_t regOpenKey(const char*, bool, orv::RegKeyHandle*) override;
-    std::int32_t regCloseKey(orv::RegKeyHandle) override;
+    std::int32_t regCloseKey(orv::RegKeyHandle) noexcept override;
     std::int32_t regQueryValue(orv::RegKeyHandle, const char*, std::uint32_t*, std::string*) override;
     std::int32_t regSetValue(orv::RegKeyHandle, const char*, std::uint32_t, std::string_view) override;
     std::int32_t regEnumValueName(orv::RegKeyHandle, std::uint32_t, std::string*) override;
@@ -75,13 +75,13 @@ public:
     bool findFiles(const char*, std::vector<orv::DirectoryEntry>*) override;
     orv::FileHandle createFile(const char*) override;
     bool writeFile(orv::FileHandle, std::string_view) override;
-    void closeFile(orv::FileHandle) override;
+    void closeFile(orv::FileHandle) noexcept override;
     bool fileVersion(const char*, orv::FileVersion*) override;
     std::string readProfileString(const char*, const char*, const char*, const char*, std::uint32_t) override;
     int messageBox(const char*, const char*, std::uint32_t) override;
     std::string loadString(std::uint32_t) override;
     orv::LibraryHandle loadLibrary(const char*) override;
-    void freeLibrary(orv::LibraryHandle) override;
+    void freeLibrary(orv::LibraryHandle) noexcept override;
     orv::ExportHandle findExport(orv::LibraryHandle, const char*) override;
     int callIntExport(orv::ExportHandle) override;
     void callTextExport(orv::ExportHandle, const char*) override;

@@ -80,7 +80,7 @@ sweep::SweptAction planted(const char* exportName) {
     return {kPlanted, exportName, "planted", {orv::kSuccess},
             [](sim::Machine& m) {
                 m.hklm.setString("Software\\Planted", "Value", "planted");
-                m.libraries["C:\\planted.dll"].intExports["Planted"] = [] { return 0; };
+                m.desktop.libraries["C:\\planted.dll"].intExports["Planted"] = [] { return 0; };
                 m.session.properties["PLANTED"] = "1";
             },
             [](sim::Machine&) { return true; }};

@@ -34,7 +34,7 @@ char gCase[512] = "no case under way";
 // The action's own setup, on the shared ground: a full user interface, so that boxes are shown
 // and answered, and a package that hides properties from the log, so that its list is read.
 void prepare(sim::Machine& machine, const SweptAction& action) {
-    machine.strings = *action.library.strings;
+    machine.desktop.strings = *action.library.strings;
     machine.session.properties["UILevel"] = "5";
     machine.session.properties["MsiHiddenProperties"] = "REG_PRODUCT;;SHARED_FILES_DIR";
     action.setUp(machine);

@@ -12,8 +12,8 @@ namespace {
 TEST(Messages, TextsComeFromTheLibrarysTableAndMissingIdsShowEmpty) {
     static const orv::StringEntry table[] = {{102, "Warning"}, {107, "Line one\nline two"}};
     sim::Machine machine;
-    machine.strings = table;
-    machine.answers = {orv::kIdNo};
+    machine.desktop.strings = table;
+    machine.desktop.answers = {orv::kIdNo};
     int answer = 0;
 
     runBody(machine, [&answer](orv::ActionContext& context) {
@@ -24,10 +24,10 @@ TEST(Messages, TextsComeFromTheLibrarysTableAndMissingIdsShowEmpty) {
     });
 
     EXPECT_EQ(answer, orv::kIdNo);
-    ASSERT_EQ(machine.messageBoxes.size(), 3u);
-    EXPECT_EQ(machine.messageBoxes[0], (sim::MessageBoxShown{"Line one\nline two", "Warning", 0x40024}));
-    EXPECT_EQ(machine.messageBoxes[1], (sim::MessageBoxShown{"Warning", "", 0}));
-    EXPECT_EQ(machine.messageBoxes[2], (sim::MessageBoxShown{"", "Warning", 0}));
+    ASSERT_EQ(machine.desktop.messageBoxes.size(), 3u);
+    EXPECT_EQ(machine.desktop.messageBoxes[0], (sim::MessageBoxShown{"Line one\nline two", "Warning", 0x40024}));
+    EXPECT_EQ(machine.desktop.messageBoxes[1], (sim::MessageBoxShown{"Warning", "", 0}));
+    EXPECT_EQ(machine.desktop.messageBoxes[2], (sim::MessageBoxShown{"", "Warning", 0}));
     EXPECT_EQ(machine.session.log.front(),
               "OrvTest.Action: box \"Warning\" \"Line one\nline two\" shown; answer No");
 }
@@ -48,12 +48,12 @@ TEST_P(SilentInstallation, ShowsNoBoxAtLevelTwoOnly) {
     for (const std::uint32_t style : {orv::kMbOk, orv::kMbTopmost | orv::kMbIconQuestion | orv::kMbYesNo}) {
         SCOPED_TRACE(style);
         sim::Machine machine;
-        machine.strings = table;
+        machine.desktop.strings = table;
         if (c.level)
             machine.session.properties["UILevel"] = *c.level;
         else
             machine.fail(sim::Op::GetProperty, "UILevel");
-        machine.answers = {orv::kIdYes};
+        machine.desktop.answers = {orv::kIdYes};
         int answer = -5;
 
         runBody(machine, [&answer, style](orv::ActionContext& context) {
@@ -61,7 +61,7 @@ TEST_P(SilentInstallation, ShowsNoBoxAtLevelTwoOnly) {
             return orv::ActionResult::Success;
         });
 
-        EXPECT_EQ(machine.messageBoxes.size(), c.shown ? 1u : 0u);
+        EXPECT_EQ(machine.desktop.messageBoxes.size(), c.shown ? 1u : 0u);
         EXPECT_EQ(answer, c.shown ? orv::kIdYes : orv::kNoAnswer);
         ASSERT_EQ(machine.session.log.size(), 1u);
         EXPECT_NE(machine.session.log[0].find(c.shown ? "shown; answer Yes" : "not shown: silent installation"),

@@ -70,7 +70,7 @@ TEST_F(CopyInstallDB, AReadOnlyCopyAlreadyThereIsLeftWritable) {
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     EXPECT_EQ(machine.files.contents("C:\\Prog\\Quillon.msi"), "older");
     EXPECT_EQ(machine.files.attributes("C:\\Prog\\Quillon.msi"), orv::kAttrNormal);
-    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(machine.desktop.messageBoxes.empty());
 
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     expectCopiedWithNormalAttributes();
@@ -81,7 +81,7 @@ TEST_F(CopyInstallDB, FailuresAreIgnoredQuietly) {
     machine.fail(sim::Op::SetFileAttributes);
     EXPECT_EQ(run(machine, "CopyInstallDB"), orv::kSuccess);
     EXPECT_FALSE(machine.files.isFile("C:\\Prog\\Quillon.msi"));
-    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     EXPECT_EQ(logOf(machine, "OrvCommon.CopyInstallDB: "),
               (std::vector<std::string>{"could not copy \"D:\\Setup\\Quillon.msi\" to \"C:\\Prog\\Quillon.msi\"; its "
                                         "attributes could not be reset"}));

@@ -33,7 +33,7 @@ TEST_P(SetReboot, ForcesARestartOnlyForItsReasons) {
     else
         EXPECT_FALSE(machine.session.hasProperty("REBOOT"));
     EXPECT_TRUE(machine.session.requests.empty());
-    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(machine.desktop.messageBoxes.empty());
 }
 
 const std::string k260(260, 'x');

@@ -88,6 +88,7 @@ sim::Machine threeShownSlots() {
         {"Dest_Prop_4", "DummyProp"}, {"Dest_Prop_5", "DummyProp"},
         {"INSTALLDIR", "C:\\Prog\\"}, {"SHARED_FILES_DIR", "C:\\Shared\\"}, {"OSKRN", "C:\\KRN\\"},
         {"WindowsVolume", "C:\\"}, {"BadPath", "1"}};
+    machine.session.directoryTable = {"INSTALLDIR", "SHARED_FILES_DIR", "OSKRN", "OSTWB", "HALORB_DIR"};
     return machine;
 }
 
@@ -105,7 +106,7 @@ TEST_F(ValidatePath, PreparingAnEmptySlotGivesItTheWindowsVolume) {
     EXPECT_EQ(machine.session.property("SHARED_FILES_DIR"), "C:\\");
     EXPECT_EQ(machine.session.targetPaths, (std::map<std::string, std::string>{{"SHARED_FILES_DIR", "C:\\"}}));
     EXPECT_FALSE(machine.session.hasProperty("BadPath"));
-    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     EXPECT_EQ(logOf(machine, "OrvDialog.ValidatePath: "),
               (std::vector<std::string>{"slot \"2\": SHARED_FILES_DIR was empty; set to WindowsVolume \"C:\\\""}));
 }
@@ -124,7 +125,7 @@ TEST_F(ValidatePath, PreparingAFilledOrUnknownSlotOnlyClearsBadPath) {
 
         EXPECT_EQ(machine.session.properties, before);
         EXPECT_TRUE(machine.session.targetPaths.empty());
-        EXPECT_TRUE(machine.messageBoxes.empty());
+        EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     }
 }
 
@@ -142,11 +143,11 @@ TEST_F(ValidatePath, CheckReportsTheFirstBlankFolder) {
     machine.session.properties.erase("OSKRN");
     machine.session.properties.erase("BadPath");
     machine.session.properties["ValidatePath"] = "0";
-    machine.answers = {orv::kIdOk};
+    machine.desktop.answers = {orv::kIdOk};
 
     EXPECT_EQ(run(machine, "ValidatePath"), orv::kSuccess);
 
-    EXPECT_EQ(machine.messageBoxes,
+    EXPECT_EQ(machine.desktop.messageBoxes,
               (std::vector<sim::MessageBoxShown>{{"Shared Files path cannot be blank.", "Error", 0x40010}}));
     EXPECT_EQ(machine.session.property("BadPath"), "1");
     EXPECT_EQ(logOf(machine, "OrvDialog.ValidatePath: "),
@@ -162,7 +163,7 @@ TEST_F(ValidatePath, CheckInASilentInstallationSetsBadPathWithoutABox) {
 
     EXPECT_EQ(run(machine, "ValidatePath"), orv::kSuccess);
 
-    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     EXPECT_EQ(machine.session.property("BadPath"), "1");
     EXPECT_TRUE(logged(machine, "not shown: silent installation"));
 }
@@ -196,7 +197,7 @@ TEST_F(ValidatePath, CheckPassesWhenNoShownFolderIsBlank) {
         EXPECT_EQ(run(machine, "ValidatePath"), orv::kSuccess);
 
         EXPECT_FALSE(machine.session.hasProperty("BadPath"));
-        EXPECT_TRUE(machine.messageBoxes.empty());
+        EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     }
 }
 

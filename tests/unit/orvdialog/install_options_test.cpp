@@ -43,13 +43,13 @@ TEST_P(ValidateInstallOptions, AppliesTheFourRulesInOrder) {
     sim::Machine machine;
     machine.session.features = c.features;
     machine.session.properties = c.properties;
-    machine.answers.assign(c.answers.begin(), c.answers.end());
+    machine.desktop.answers.assign(c.answers.begin(), c.answers.end());
 
     EXPECT_EQ(run(machine, "OrvValidateInstallOptions"), orv::kSuccess);
 
     std::vector<sim::MessageBoxShown> expected;
     for (std::uint32_t id : c.questions) expected.push_back({text(id), "Component Selection Error", kQuestionStyle});
-    EXPECT_EQ(machine.messageBoxes, expected);
+    EXPECT_EQ(machine.desktop.messageBoxes, expected);
     EXPECT_EQ(machine.session.requests, c.requests);
     if (c.badConfig)
         EXPECT_EQ(machine.session.property("BadConfig"), *c.badConfig);
@@ -124,7 +124,7 @@ TEST(ValidateInstallOptionsLog, NamesEachRuleQuestionAndAnswer) {
     sim::Machine machine;
     machine.session.features = selection({{"KRN", {kAbsent, kAbsent}}, {"DBDirect", {kAbsent, kAbsent}},
                                           {"InternetControls", {kAbsent, kLocal}}});
-    machine.answers = {orv::kIdNo, orv::kIdYes};
+    machine.desktop.answers = {orv::kIdNo, orv::kIdYes};
 
     run(machine, "OrvValidateInstallOptions");
 

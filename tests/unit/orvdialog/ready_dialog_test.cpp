@@ -83,7 +83,7 @@ TEST(SetupReadyDialog, SampleDataNoteOnlyForLocalSamplesBesideGranary) {
         }
         EXPECT_EQ(machine.session.property("InstallMsg_2"), "kept");
         EXPECT_EQ(machine.openKeys(), 0u);
-        EXPECT_TRUE(machine.messageBoxes.empty());
+        EXPECT_TRUE(machine.desktop.messageBoxes.empty());
     }
 }
 

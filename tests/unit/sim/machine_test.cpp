@@ -8,7 +8,8 @@
 
 namespace {
 
-// MsiGetProperty fills what fits, NUL-terminated, and reports the whole length with 234.
+// MsiGetProperty fills what fits, NUL-terminated, and reports the whole length with 234: in
+// bytes, as a custom action sees it, twice the characters.
 TEST(SimInstaller, GetPropertyFollowsTheRealBufferContract) {
     sim::Machine machine;
     machine.session.properties["P"] = "abcdef";
@@ -16,7 +17,7 @@ TEST(SimInstaller, GetPropertyFollowsTheRealBufferContract) {
     std::uint32_t length = sizeof buffer;
 
     EXPECT_EQ(machine.msiGetProperty(machine.session.handle, "P", buffer, &length), orv::kErrorMoreData);
-    EXPECT_EQ(length, 6u);
+    EXPECT_EQ(length, 12u);
     EXPECT_STREQ(buffer, "abc");
 
     length = sizeof buffer;
@@ -26,6 +27,15 @@ TEST(SimInstaller, GetPropertyFollowsTheRealBufferContract) {
 
     length = sizeof buffer;
     EXPECT_EQ(machine.msiGetProperty(999, "P", buffer, &length), orv::kErrorInvalidHandle);
+
+    // An installer that leaves the terminator off a value that fits still reports its length.
+    machine.session.terminatesValues = false;
+    machine.session.properties["Q"] = "ab";
+    char unterminated[4] = {'x', 'x', 'x', 'x'};
+    length = sizeof unterminated;
+    EXPECT_EQ(machine.msiGetProperty(machine.session.handle, "Q", unterminated, &length), orv::kSuccess);
+    EXPECT_EQ(length, 2u);
+    EXPECT_EQ(std::string(unterminated, 4), "abxx");
 }
 
 TEST(SimInstaller, PropertyNamesAreCaseSensitiveAndEmptyOrNullRemoves) {
@@ -74,8 +84,13 @@ TEST(SimInstaller, ResolveSourceFeatureViewRollbackAndTargetPaths) {
     machine.msiDoAction(handle, "ResolveSource");
     EXPECT_EQ(machine.session.property("SourceDir"), "D:\\Setup\\");
     EXPECT_TRUE(machine.msiGetMode(handle, orv::kRunModeRollback));
-    machine.msiSetTargetPath(handle, "SHARED_FILES_DIR", "C:\\Shared\\");
+    // Only a directory of the Directory table takes a target path, and its property follows.
+    EXPECT_EQ(machine.msiSetTargetPath(handle, "SHARED_FILES_DIR", "C:\\Shared"), 267u);
+    EXPECT_TRUE(machine.session.targetPaths.empty());
+    machine.session.directoryTable = {"SHARED_FILES_DIR"};
+    EXPECT_EQ(machine.msiSetTargetPath(handle, "SHARED_FILES_DIR", "C:\\Shared"), orv::kSuccess);
     EXPECT_EQ(machine.session.targetPaths["SHARED_FILES_DIR"], "C:\\Shared\\");
+    EXPECT_EQ(machine.session.property("SHARED_FILES_DIR"), "C:\\Shared\\");
 
     std::vector<std::string> names;
     EXPECT_EQ(machine.msiFeatureNames(handle, &names), orv::kSuccess);
@@ -244,22 +259,27 @@ TEST(SimFiles, VersionResourcesAndProfileStrings) {
     EXPECT_EQ(machine.readProfileString("C:\\Prog\\uninstall.ini", "Program", "File0", "", 4), "bin");
     EXPECT_EQ(machine.readProfileString("C:\\Prog\\uninstall.ini", "Program", "File1", "none", 260), "none");
     EXPECT_EQ(machine.readProfileString("C:\\Prog\\missing.ini", "Program", "Count", "", 260), "");
+    // The fallback loses its trailing blanks; a bare file name lives in the Windows folder.
+    EXPECT_EQ(machine.readProfileString("C:\\Prog\\missing.ini", "Program", "Count", " 7  ", 260), " 7");
+    machine.files.addFile("C:\\Windows\\orv.ini", "[s]\nk=windows\n");
+    machine.files.addFile("C:\\orv.ini", "[s]\nk=current\n");
+    EXPECT_EQ(machine.readProfileString("orv.ini", "s", "k", "", 260), "windows");
 }
 
 TEST(SimInterface, MessageBoxesTakeScriptedAnswersInOrder) {
     sim::Machine machine;
-    machine.answers = {orv::kIdYes, orv::kIdNo};
+    machine.desktop.answers = {orv::kIdYes, orv::kIdNo};
     EXPECT_EQ(machine.messageBox("q1", "c", 0x40024), orv::kIdYes);
     EXPECT_EQ(machine.messageBox("q2", "c", 0x40024), orv::kIdNo);
     EXPECT_EQ(machine.messageBox("q3", "c", 0x40024), 0);  // nothing scripted: as a failed box
-    EXPECT_EQ(machine.messageBoxes.size(), 3u);
+    EXPECT_EQ(machine.desktop.messageBoxes.size(), 3u);
 }
 
 TEST(SimInterface, FakeLibrariesLogTheirCallsAndProgramsAreRecorded) {
     sim::Machine machine;
     std::string installedWith;
-    machine.libraries["C:\\Halyard\\Bin\\register.dll"].intExports["AgentServiceExists"] = [] { return 8; };
-    machine.libraries["C:\\Halyard\\Bin\\register.dll"].textExports["InstallAgentService"] =
+    machine.desktop.libraries["C:\\Halyard\\Bin\\register.dll"].intExports["AgentServiceExists"] = [] { return 8; };
+    machine.desktop.libraries["C:\\Halyard\\Bin\\register.dll"].textExports["InstallAgentService"] =
         [&](const std::string& path) { installedWith = path; };
 
     const orv::LibraryHandle library = machine.loadLibrary("c:\\halyard\\bin\\REGISTER.DLL");
@@ -270,13 +290,13 @@ TEST(SimInterface, FakeLibrariesLogTheirCallsAndProgramsAreRecorded) {
     machine.freeLibrary(library);
 
     EXPECT_EQ(installedWith, "C:\\Halyard\\bin\\hlocate.exe");
-    EXPECT_EQ(machine.libraryCalls.size(), 2u);
-    EXPECT_EQ(machine.libraryCalls[1].argument, "C:\\Halyard\\bin\\hlocate.exe");
+    EXPECT_EQ(machine.desktop.libraryCalls.size(), 2u);
+    EXPECT_EQ(machine.desktop.libraryCalls[1].argument, "C:\\Halyard\\bin\\hlocate.exe");
     EXPECT_EQ(machine.loadedLibraries(), 0u);
     EXPECT_EQ(machine.loadLibrary("C:\\missing.dll"), 0u);
 
     EXPECT_TRUE(machine.shellExecute("C:\\Prog\\bin\\axreg.exe", "latlib.tlb", "C:\\Prog\\bin", 7));
-    EXPECT_EQ(machine.programsStarted[0], (sim::ProgramStart{"C:\\Prog\\bin\\axreg.exe", "latlib.tlb", "C:\\Prog\\bin", 7}));
+    EXPECT_EQ(machine.desktop.programsStarted[0], (sim::ProgramStart{"C:\\Prog\\bin\\axreg.exe", "latlib.tlb", "C:\\Prog\\bin", 7}));
 }
 
 TEST(SimInterface, LocaleCaseRules) {
@@ -285,6 +305,34 @@ TEST(SimInterface, LocaleCaseRules) {
     EXPECT_EQ(machine.compareIgnoreCase("C:\\Orvanta Shared", "c:\\ORVANTA SHARED"), 0);
     EXPECT_EQ(machine.compareIgnoreCase("C:\\\xE9t\xE9", "C:\\\xC9T\xC9"), 0);
     EXPECT_LT(machine.compareIgnoreCase("a", "B"), 0);
+}
+
+// lstrcmpi compares as the locale sorts, not byte by byte after upper-casing.
+TEST(SimInterface, CompareIgnoreCaseFollowsTheLocale) {
+    sim::Machine machine;
+    struct Case {
+        const char* left;
+        const char* right;
+        int sign;
+    };
+    const Case cases[] = {
+        {"Stra\xDF" "e", "STRASSE", 0},  // sharp s is "ss"
+        {"\xC6ther", "aether", 0},         // the ligature is its two letters
+        {"e", "\xE9", -1},                 // a plain letter before its accented one...
+        {"\xE9", "f", -1},                 // ...which still sorts before the next letter
+        {"co-op", "coop", -1},            // a hyphen weighs less than a letter, yet counts
+        {"coop", "co-op2", -1},
+        {"_a", "1", -1},                  // punctuation before digits, whatever the bytes say
+        {"9", "a", -1},                   // digits before letters
+        {"[x]", "ax", -1},                // '[' (0x5B) is not between 'Z' and 'a' here
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.left) + " / " + c.right);
+        const int result = machine.compareIgnoreCase(c.left, c.right);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign);
+        const int reverse = machine.compareIgnoreCase(c.right, c.left);
+        EXPECT_EQ((reverse > 0) - (reverse < 0), -c.sign);
+    }
 }
 
 // A fault names one operation on one subject, and only that fails.

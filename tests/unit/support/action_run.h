@@ -23,7 +23,7 @@ using Properties = std::map<std::string, std::string>;
 
 inline std::uint32_t runExport(sim::Machine& machine, orv::ExportTable exports, orv::StringTable strings,
                                const char* exportName) {
-    machine.strings = strings;
+    machine.desktop.strings = strings;
     return orv::runExport(machine, exports, exportName, machine.session.handle);
 }
 
