@@ -3,6 +3,7 @@
 // hive, so a round trip through a run shows both directions at once. And a run in which an action
 // crashed, or could not be called, fails although Wine reports success.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -65,15 +66,19 @@ class BrokenActionInEngine : public EngineTest, public ::testing::WithParamInter
 TEST_P(BrokenActionInEngine, FailsTheRunThoughTheEngineReportsSuccess) {
     const BrokenActionCase& c = GetParam();
     Engine& engine = Engine::shared();
+    // A folder of this process's own: another test process may be writing the same name.
+    const auto folder = std::filesystem::path(::testing::TempDir()) / ("engine-" + std::to_string(getpid()));
     std::filesystem::path dll = engine.probeDll();
     if (!c.loadable) {
-        dll = std::filesystem::path(::testing::TempDir()) / "NotADll.dll";
+        std::filesystem::create_directories(folder);
+        dll = folder / "NotADll.dll";
         std::ofstream(dll) << "not a DLL\n";
     }
     engine::Scenario scenario;
     scenario.package.actions = {{dll, c.entry}};
     scenario.package.probe.properties = {"ProductName"};
     const engine::Outcome outcome = engine.runUnchecked(scenario);
+    std::filesystem::remove_all(folder);
     ASSERT_NO_THROW(outcome.after()) << outcome.log();
     ASSERT_EQ(outcome.exitCode, 0);
 
