@@ -52,6 +52,12 @@ std::string ActionLog::value(const char* property, std::string_view value) {
     return isHidden(property) ? std::string(kHiddenValue) : quoted(value.substr(0, kLogLineLimit));
 }
 
+std::string ActionLog::composed(std::initializer_list<const char*> properties, std::string_view text) {
+    for (const char* property : properties)
+        if (isHidden(property)) return kHiddenValue;
+    return quoted(text.substr(0, kLogLineLimit));
+}
+
 bool ActionLog::isHidden(const char* property) {
     if (!hiddenKnown_) {
         const std::optional<std::string> list = readWhole(os_, session_, kHiddenListProperty);

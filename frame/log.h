@@ -2,6 +2,7 @@
 // with the library and export, so a packager can follow it without a debugger.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,9 @@ public:
     // The value as a line may show it: quoted, or "**********" for a property the package hides
     // through MsiHiddenProperties.
     std::string value(const char* property, std::string_view value);
+    // A text built from several properties' values (a path of a folder and a name): hidden when
+    // any of them is.
+    std::string composed(std::initializer_list<const char*> properties, std::string_view text);
 
 private:
     bool isHidden(const char* property);

@@ -27,8 +27,10 @@ orv::ActionResult copyInstallDatabase(orv::ActionContext& context) {
     // A read-only package file would pass its attribute on to the copy, and a stale read-only
     // copy would block the next one.
     const bool writable = context.os.setFileAttributes(target.c_str(), orv::kAttrNormal);
-    context.log.write(std::string(copied ? "copied " : "could not copy ") + orv::quoted(source) + " to " +
-                      orv::quoted(target) + (writable ? "; the copy is writable" : "; its attributes could not be reset"));
+    orv::ActionLog& log = context.log;
+    log.write(std::string(copied ? "copied " : "could not copy ") + log.composed({"SourceDir", "ProductName"}, source) +
+              " to " + log.composed({"INSTALLDIR", "ProductName"}, target) +
+              (writable ? "; the copy is writable" : "; its attributes could not be reset"));
     return orv::ActionResult::Success;
 }
 

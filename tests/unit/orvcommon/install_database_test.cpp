@@ -40,6 +40,15 @@ TEST_F(CopyInstallDB, CopiesThePackageAsProductNameDotMsi) {
 }
 
 // One backslash is put between folder and name when the folder lacks it, never a second.
+// A path built from a hidden property is hidden as a whole.
+TEST_F(CopyInstallDB, PathsFromHiddenPropertiesStayOutOfTheLog) {
+    machine.session.properties["MsiHiddenProperties"] = "INSTALLDIR";
+    run(machine, "CopyInstallDB");
+    expectCopiedWithNormalAttributes();
+    EXPECT_EQ(logOf(machine, "OrvCommon.CopyInstallDB: "),
+              (std::vector<std::string>{"copied \"D:\\Setup\\Quillon.msi\" to **********; the copy is writable"}));
+}
+
 TEST_F(CopyInstallDB, FoldersWithAndWithoutTrailingBackslash) {
     for (const char* source : {"D:\\Setup", "D:\\Setup\\"})
         for (const char* target : {"C:\\Prog", "C:\\Prog\\"}) {
