@@ -6,7 +6,10 @@
 # <Name>_actions, which the unit tests link with the simulated machine.
 function(orv_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY ORV_LIBRARIES ${name})
   set(ORV_LIBRARY ${name})
+  # The generated table joins the library's own namespace, the folder's name.
+  string(TOLOWER ${name} ORV_NAMESPACE)
   set(ORV_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   set(generated ${CMAKE_CURRENT_BINARY_DIR}/generated)
   configure_file(${PROJECT_SOURCE_DIR}/frame/library.h.in ${generated}/${name}_library.h @ONLY)

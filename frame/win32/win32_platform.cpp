@@ -266,12 +266,16 @@ public:
     int compareIgnoreCase(const char* left, const char* right) override { return lstrcmpiA(left, right); }
 };
 
+// Built when the DLL is attached and never destroyed: it holds no data, so there is nothing to
+// release, and its first use inside the guard runs no code that could fail, takes no lock and
+// registers nothing to run at unload.
+alignas(Win32Platform) unsigned char platformStorage[sizeof(Win32Platform)];
+Win32Platform* platform = nullptr;
+
 }  // namespace
 
-Platform& win32Platform() {
-    // Holds no data: one per DLL costs nothing and keeps no state between calls.
-    static Win32Platform platform;
-    return platform;
-}
+void attachWin32Platform() noexcept { platform = std::construct_at(reinterpret_cast<Win32Platform*>(platformStorage)); }
+
+Platform& win32Platform() { return *platform; }
 
 }  // namespace orv

@@ -30,8 +30,8 @@ constexpr orv::InstallState kAbsent = orv::kStateAbsent;
 constexpr orv::InstallState kLocal = orv::kStateLocal;
 constexpr orv::InstallState kNone = orv::kStateUnknown;
 
-const Library kOrvCommon{&OrvCommon::exports, &OrvCommon::strings};
-const Library kOrvDialog{&OrvDialog::exports, &OrvDialog::strings};
+const Library kOrvCommon{&orvcommon::exports, &orvcommon::strings};
+const Library kOrvDialog{&orvdialog::exports, &orvdialog::strings};
 
 const std::vector<std::uint32_t> kSuccessOnly = {orv::kSuccess};
 const std::vector<std::uint32_t> kSuccessOrFailure = {orv::kSuccess, orv::kErrorInstallFailure};

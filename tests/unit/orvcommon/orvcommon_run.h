@@ -9,9 +9,9 @@ namespace {
 using namespace unit;
 
 inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
-    return unit::runExport(machine, OrvCommon::exports, OrvCommon::strings, exportName);
+    return unit::runExport(machine, orvcommon::exports, orvcommon::strings, exportName);
 }
 
-inline std::string text(std::uint32_t id) { return unit::textOf(OrvCommon::strings, id); }
+inline std::string text(std::uint32_t id) { return unit::textOf(orvcommon::strings, id); }
 
 }  // namespace

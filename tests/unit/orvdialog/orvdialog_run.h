@@ -9,9 +9,9 @@ namespace {
 using namespace unit;
 
 inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
-    return unit::runExport(machine, OrvDialog::exports, OrvDialog::strings, exportName);
+    return unit::runExport(machine, orvdialog::exports, orvdialog::strings, exportName);
 }
 
-inline std::string text(std::uint32_t id) { return unit::textOf(OrvDialog::strings, id); }
+inline std::string text(std::uint32_t id) { return unit::textOf(orvdialog::strings, id); }
 
 }  // namespace
