@@ -25,7 +25,7 @@ function(orv_library name)
     configure_file(${PROJECT_SOURCE_DIR}/frame/library.rc.in ${generated}/${name}.rc @ONLY)
     # The exports live in the generated table source; linking it whole keeps them.
     add_library(${name} SHARED ${generated}/${name}.rc ${CMAKE_CURRENT_SOURCE_DIR}/${name}.def)
-    target_link_libraries(${name} PRIVATE -Wl,--whole-archive ${name}_actions -Wl,--no-whole-archive
+    target_link_libraries(${name} PRIVATE orv_dll_runtime -Wl,--whole-archive ${name}_actions -Wl,--no-whole-archive
                           orv_frame_win32 orv_frame msi user32 advapi32 shell32 version)
     set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
     # Stand alone on any Windows: no runtime DLL beside it, plain export names.
