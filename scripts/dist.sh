@@ -14,4 +14,15 @@ for arch in x86 x64; do
     cp "build/$arch/${library,,}/$library.dll" "dist/$arch/$library.dll"
   done
 done
-ls -l dist/x86 dist/x64
+# Every call writes the DLL out again, and every package stores it: the DLL checks under tests/dll
+# hold each to this limit.
+limit=131072
+echo "DLL sizes (limit $limit bytes):"
+for arch in x86 x64; do
+  for library in "${libraries[@]}"; do
+    size=$(stat -c %s "dist/$arch/$library.dll")
+    note=""
+    ((size <= limit)) || note="  over the limit"
+    printf '  %-4s %-14s %7d bytes%s\n' "$arch" "$library.dll" "$size" "$note"
+  done
+done

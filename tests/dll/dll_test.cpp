@@ -1,9 +1,10 @@
 // The built DLLs of both architectures, read back with the MinGW objdump: each stands alone on
-// any Windows, exports exactly its actions under their plain names, and carries its texts and
-// its version.
+// any Windows, exports exactly its actions under their plain names, carries its texts and its
+// version, stays within its size limit, and the shipping ones load on Windows 95.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,11 +26,16 @@ struct Architecture {
     const char* folder;
     const char* objdump;
     const char* format;
+    bool loadsOnWindows95;
 };
 const Architecture kArchitectures[] = {
-    {"x86", "i686-w64-mingw32-objdump", "pei-i386"},
-    {"x64", "x86_64-w64-mingw32-objdump", "pei-x86-64"},
+    {"x86", "i686-w64-mingw32-objdump", "pei-i386", true},
+    {"x64", "x86_64-w64-mingw32-objdump", "pei-x86-64", false},
 };
+
+// The installer writes a DLL out to a temporary file for every call, and each package that uses
+// it stores a copy: a fixed limit on the file, for every library, those still to come included.
+constexpr std::uintmax_t kSizeLimit = 128 * 1024;
 
 // DLLs that every Windows, 9x included, has in its system folder.
 const std::set<std::string> kSystemDlls = {"kernel32.dll", "user32.dll", "advapi32.dll", "msi.dll",
@@ -116,6 +122,10 @@ struct PeTables {
     std::string format;
     std::set<std::string> exports;
     std::set<std::string> imports;
+    bool tlsEntryRead = false;  // data directory entry 9: the TLS directory
+    unsigned long long tlsAddress = 0;
+    unsigned long long tlsSize = 0;
+    std::set<std::string> sections;
 };
 
 PeTables readTables(const Architecture& arch, const fs::path& dll) {
@@ -123,6 +133,15 @@ PeTables readTables(const Architecture& arch, const fs::path& dll) {
     PeTables tables;
     std::smatch match;
     if (std::regex_search(dump, match, std::regex(R"(file format (\S+))"))) tables.format = match[1];
+    if (std::regex_search(dump, match, std::regex(R"(Entry 9 ([0-9a-fA-F]+) ([0-9a-fA-F]+) Thread Storage Directory)"))) {
+        tables.tlsEntryRead = true;
+        tables.tlsAddress = std::stoull(match[1].str(), nullptr, 16);
+        tables.tlsSize = std::stoull(match[2].str(), nullptr, 16);
+    }
+    const std::string headers = run(std::string(arch.objdump) + " -h '" + dll.string() + "' 2>&1");
+    const std::regex sectionLine(R"(\n\s+\d+ (\S+)\s+[0-9a-fA-F]+ )");
+    for (std::sregex_iterator it(headers.begin(), headers.end(), sectionLine), end; it != end; ++it)
+        tables.sections.insert((*it)[1]);
     const std::regex importLine(R"(DLL Name: (\S+))");
     for (std::sregex_iterator it(dump.begin(), dump.end(), importLine), end; it != end; ++it)
         tables.imports.insert(lower((*it)[1]));
@@ -173,6 +192,31 @@ TEST(BuiltDlls, ImportOnlyDllsEveryWindowsHas) {
             EXPECT_FALSE(tables.imports.empty()) << library << " " << arch.folder;
             for (const std::string& dll : tables.imports)
                 EXPECT_TRUE(kSystemDlls.count(dll)) << library << " " << arch.folder << " imports " << dll;
+        }
+}
+
+// Every library, both architectures: at most kSizeLimit bytes.
+TEST(BuiltDlls, StayWithinTheSizeLimit) {
+    for (const std::string& library : libraries())
+        for (const Architecture& arch : kArchitectures) {
+            const fs::path dll = kSource / "dist" / arch.folder / (library + ".dll");
+            ASSERT_TRUE(fs::exists(dll)) << dll;
+            EXPECT_LE(fs::file_size(dll), kSizeLimit) << library << " " << arch.folder;
+        }
+}
+
+// Windows 95's loader refuses a DLL with a TLS directory (error 1114), and the installer then
+// fails every action: the shipping DLLs have neither the directory nor a .tls section.
+TEST(BuiltDlls, ShippingDllsCarryNoTlsDirectory) {
+    for (const std::string& library : libraries())
+        for (const Architecture& arch : kArchitectures) {
+            if (!arch.loadsOnWindows95) continue;
+            const PeTables tables = readTables(arch, kSource / "dist" / arch.folder / (library + ".dll"));
+            ASSERT_FALSE(tables.sections.empty()) << library << " " << arch.folder << ": no section headers read";
+            EXPECT_EQ(tables.sections.count(".tls"), 0u) << library << " " << arch.folder;
+            ASSERT_TRUE(tables.tlsEntryRead) << library << " " << arch.folder << ": no data directory read";
+            EXPECT_EQ(tables.tlsAddress, 0u) << library << " " << arch.folder;
+            EXPECT_EQ(tables.tlsSize, 0u) << library << " " << arch.folder;
         }
 }
 
