@@ -20,6 +20,12 @@
 
 namespace sweep {
 
+std::vector<SweptAction>& rows() {
+    static std::vector<SweptAction> all;
+    return all;
+}
+
+
 namespace {
 
 // The case under way. Fixed storage: naming it must not allocate once the process is ending.

@@ -32,6 +32,17 @@ struct SweptAction {
     bool (*exercised)(sim::Machine&);  // the run without a fault went the whole way
 };
 
+inline const std::vector<std::uint32_t> kSuccessOnly = {orv::kSuccess};
+inline const std::vector<std::uint32_t> kSuccessOrFailure = {orv::kSuccess, orv::kErrorInstallFailure};
+
+// Every row of every library, gathered before main runs: a <library>_rows.cpp holds one Rows.
+std::vector<SweptAction>& rows();
+struct Rows {
+    explicit Rows(std::vector<SweptAction> added) {
+        for (SweptAction& row : added) rows().push_back(std::move(row));
+    }
+};
+
 struct Report {
     bool exercised = false;
     std::size_t points = 0;     // calls of the run without a fault, each one a fault point
