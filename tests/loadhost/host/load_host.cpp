@@ -5,10 +5,12 @@
 //
 //   LoadHost <loads> <dll>...
 //
-// Every load calls every export, with the first memory allocation inside the DLL failing: the
+// Every load calls every export with the first memory allocation inside the DLL failing: each
 // call raises std::bad_alloc inside the DLL, where the export's guard catches it. Raising is what
-// used to cost a thread-local slot per load. The allocation is made to fail by pointing the DLL's
-// import of malloc at a wrapper, after it is loaded.
+// used to cost a thread-local slot per load. The calls run on the thread that loads the DLL, and
+// one export more, in turn, on a thread of its own that ends while the DLL is still loaded, as the
+// installer's calls may. The allocation is made to fail by pointing the DLL's import of malloc at
+// a wrapper, after it is loaded.
 //
 // The session handle names nothing. A call that ran on would write its log lines, and Wine's
 // MsiProcessMessage keeps the record it is given with a handle that names no session (about
@@ -185,8 +187,44 @@ struct Outcome {
     long raised = 0;  // calls in which the allocation failure really happened inside the DLL
 };
 
-// One load as the installer makes it, with every export called once.
-Outcome loadAndCall(const std::string& path) {
+// Calls the action with the DLL's next allocation failing; true when that failure happened.
+bool callFailingFirstAllocation(Action action) {
+    const long failedBefore = failedAllocations;
+    failNextAllocation = true;
+    action(kNoSession);
+    failNextAllocation = false;
+    return failedAllocations != failedBefore;
+}
+
+DWORD WINAPI callOnThisThread(void* action) {
+    return callFailingFirstAllocation(reinterpret_cast<Action>(action)) ? 1 : 0;
+}
+
+class Thread {
+public:
+    Thread(LPTHREAD_START_ROUTINE start, void* argument)
+        : handle_(CreateThread(nullptr, 0, start, argument, 0, nullptr)) {}
+    ~Thread() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+    }
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    // The thread's exit code once it has ended; 0 if it could not be started.
+    DWORD join() {
+        DWORD code = 0;
+        if (handle_ != nullptr && WaitForSingleObject(handle_, INFINITE) == WAIT_OBJECT_0)
+            GetExitCodeThread(handle_, &code);
+        return code;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// One load as the installer makes it: every export called on this thread, and the one at
+// `turn` (modulo their count) on another.
+Outcome loadAndCall(const std::string& path, int turn) {
     Outcome outcome;
     Library library(path);
     if (library.module() == nullptr) {
@@ -195,17 +233,18 @@ Outcome loadAndCall(const std::string& path) {
     }
     if (!redirectMalloc(library.module())) return outcome;
     outcome.loaded = true;
-    for (const std::string& name : exportNames(library.module())) {
+    const std::vector<std::string> names = exportNames(library.module());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         // Through the generic function type: FARPROC's own signature has nothing to do with the export's.
         const auto action = reinterpret_cast<Action>(
             reinterpret_cast<void (*)()>(GetProcAddress(library.module(), name.c_str())));
         if (action == nullptr) continue;
         ++outcome.exports;
-        const long failedBefore = failedAllocations;
-        failNextAllocation = true;
-        action(kNoSession);
-        failNextAllocation = false;
-        outcome.raised += failedAllocations - failedBefore;
+        if (callFailingFirstAllocation(action)) ++outcome.raised;
+        if (i != static_cast<std::size_t>(turn) % names.size()) continue;
+        Thread other(callOnThisThread, reinterpret_cast<void*>(action));
+        if (other.join() == 1) ++outcome.raised;
     }
     return outcome;
 }
@@ -228,11 +267,11 @@ const Limit kLimits[] = {
 };
 
 bool exercise(const std::string& path, int loads) {
-    for (int i = 0; i < kWarmUpLoads; ++i) loadAndCall(path);
+    for (int i = 0; i < kWarmUpLoads; ++i) loadAndCall(path, i);
     const Figures before = measure();
     Outcome total;
     for (int i = 0; i < loads; ++i) {
-        const Outcome outcome = loadAndCall(path);
+        const Outcome outcome = loadAndCall(path, i);
         if (!outcome.loaded) {
             if (outcome.error != 0)
                 std::printf("%s: load %d failed with error %lu\n", path.c_str(), i + 1, outcome.error);
@@ -262,7 +301,7 @@ bool exercise(const std::string& path, int loads) {
                     limit.allowedGrowth, ok ? "" : "   GREW");
     }
     std::printf("  (free TLS slots before %lld, after %lld)\n", before.freeTlsSlots, after.freeTlsSlots);
-    if (total.exports == 0 || total.raised != static_cast<long>(total.exports) * loads) {
+    if (total.exports == 0 || total.raised != static_cast<long>(total.exports + 1) * loads) {
         std::printf("  not every call raised: an export that allocates nothing proves nothing\n");
         passed = false;
     }
