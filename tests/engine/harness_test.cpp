@@ -1,5 +1,6 @@
-// The harness's readers of what Wine writes, on texts taken from real runs here (ENGINE_NOTES.md
-// has the runs): every engine assertion relies on them, so they are pinned without Wine.
+// The harness's readers of what Wine and the probe write, on texts taken from real runs here
+// (ENGINE_NOTES.md has the runs): every engine assertion relies on them, so they are pinned
+// without Wine.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,11 +9,14 @@
 #include "engine_errors.h"
 #include "install_log.h"
 #include "message_trace.h"
+#include "probe_report.h"
+#include "registry_file.h"
 
 namespace {
 
 using engine::ActionLine;
 using engine::InstallLog;
+using engine::RegValue;
 
 // The part of a Wine /l*v log around one custom action, as written: bare action lines, "\n" ends.
 const std::string kWineLog =
@@ -154,6 +158,92 @@ TEST(MessageTrace, ReadsEveryBoxWithItsTextCaptionAndStyle) {
               (std::vector<engine::MessageBoxCall>{
                   {"DataPipe is required.\n\nSince \"you\" \xe9", "Component Selection Error", 0x40024},
                   {"long", "Error", 0x40010}}));
+}
+
+// A key as Wine saved it after a program wrote one value of each kind (ENGINE_NOTES.md, "Every
+// value type in system.reg"), the data shown as the program passed it.
+const std::string kSavedHive =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to \\\\Machine\n"
+    "\n"
+    "[Software\\\\OrvExp\\\\Types] 1796997091\n"
+    "#time=1dd8976b9f67ce4\n"
+    "\"Binary\"=hex:00,07,0e,15,1c,23,2a,31,38,3f,46,4d,54,5b,62,69,70,77,7e,85,8c,93,\\\n"
+    "  9a,a1,a8,af,b6,bd,c4,cb,d2,d9,e0,e7,ee,f5,fc,03,0a,11\n"
+    "\"Dword\"=dword:12345678\n"
+    "\"EmbeddedNul\"=\"ab\\0007c\"\n"
+    "\"Empty\"=\"\"\n"
+    "\"Escapes\"=\"a\\x00e91\\xe9z\\1\\a7\\37\\\\\\\"\\n\\r\\t\\x20ac\\xd83d\\xde00\"\n"
+    "\"Expand\"=str(2):\"%SystemRoot%\\\\x\"\n"
+    "\"Multi\"=str(7):\"one\\0two\\0003\\0\"\n"
+    "\"OddLen\"=hex(1):61,62,63\n"
+    "\"Qword\"=hex(b):31,32,33,34,35,36,37,38\n"
+    "\"Unterminated\"=hex(1):61,00,62,00,63,00\n"
+    "\n"
+    "[Software\\\\OrvExp\\\\Br\\[ack\\]et \"q\" \\xe9] 1796997458\n"
+    "\"N\\\"a]me\"=\"v\"\n"
+    "\n";
+
+std::string binaryBytes() {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>(i * 7);
+    return bytes;
+}
+
+// Every value comes back as the program wrote it: escapes of every kind (a hex escape of four
+// digits before a hex digit, octal before an octal digit, a surrogate pair), a string with a NUL
+// inside it, a multi-string's NULs, a string without its terminating NUL, hex over two lines.
+TEST(RegistryFile, ReadsEveryKindOfValueWineWrites) {
+    const engine::RegistryFile hive = engine::RegistryFile::parse(kSavedHive);
+    const std::string key = "Software\\OrvExp\\Types";
+    const auto value = [&](const char* name) { return hive.value(key, name).value_or(engine::RegValue::other(99, "")); };
+    EXPECT_EQ(value("Binary"), RegValue::binary(binaryBytes()));
+    EXPECT_EQ(value("Dword"), RegValue::number(0x12345678));
+    EXPECT_EQ(value("EmbeddedNul"), RegValue::string(std::string("ab\0" "7c", 5)));
+    EXPECT_EQ(value("Empty"), RegValue::string(""));
+    EXPECT_EQ(value("Escapes"), RegValue::string("a\xc3\xa9" "1\xc3\xa9z\x01\x07" "7\x1f\\\"\n\r\t\xe2\x82\xac\xf0\x9f\x98\x80"));
+    EXPECT_EQ(value("Expand"), RegValue::expandString("%SystemRoot%\\x"));
+    EXPECT_EQ(value("Multi"), RegValue::multiString({"one", "two", "3"}));
+    EXPECT_EQ(value("OddLen"), RegValue::other(1, "abc"));
+    EXPECT_EQ(value("Qword"), RegValue::other(11, "12345678"));
+    EXPECT_EQ(value("Unterminated"), RegValue::unterminatedString("abc"));
+    EXPECT_EQ(value("unterminated"), value("Unterminated")) << "names compare without regard to case";
+
+    // Brackets in a key name are escaped in its heading, quotes in a value name.
+    EXPECT_EQ(hive.value("Software\\OrvExp\\Br[ack]et \"q\" \xc3\xa9", "N\"a]me"), RegValue::string("v"));
+    EXPECT_TRUE(hive.hasKey("software\\orvexp"));
+    EXPECT_FALSE(hive.hasKey("Software\\OrvEx"));
+}
+
+// Values set through the harness are written as Wine writes the same data, so that a seeded
+// file reads as one Wine saved, and a hive read and written unchanged is the same text.
+TEST(RegistryFile, WritesEachValueInWinesOwnForm) {
+    const engine::RegistryFile saved = engine::RegistryFile::parse(kSavedHive);
+    engine::RegistryFile written = engine::RegistryFile::parse("WINE REGISTRY Version 2\n");
+    for (const auto& [name, value] : saved.values("Software\\OrvExp\\Types")) written.set("Software\\OrvExp\\Types", name, value);
+    const std::string text = written.text();
+    for (const char* line :
+         {"\"Dword\"=dword:12345678\n", "\"EmbeddedNul\"=\"ab\\0007c\"\n", "\"Empty\"=\"\"\n",
+          "\"Escapes\"=\"a\\x00e91\\xe9z\\1\\a7\\37\\\\\\\"\\n\\r\\t\\x20ac\\xd83d\\xde00\"\n",
+          "\"Expand\"=str(2):\"%SystemRoot%\\\\x\"\n", "\"Multi\"=str(7):\"one\\0two\\0003\\0\"\n",
+          "\"OddLen\"=hex(1):61,62,63\n", "\"Qword\"=hex(b):31,32,33,34,35,36,37,38\n",
+          "\"Unterminated\"=hex(1):61,00,62,00,63,00\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "not in\n" << text;
+    EXPECT_EQ(engine::RegistryFile::parse(text).values("Software\\OrvExp\\Types"), saved.values("Software\\OrvExp\\Types"));
+
+    EXPECT_EQ(engine::RegistryFile::parse(kSavedHive).text(),
+              engine::RegistryFile::parse(engine::RegistryFile::parse(kSavedHive).text()).text());
+}
+
+TEST(RegistryFile, SeedsANewKeyAndRemovesAKeyWithItsSubkeys) {
+    engine::RegistryFile hive = engine::RegistryFile::parse(kSavedHive);
+    hive.set("Software\\Orvanta\\[New]", "", RegValue::multiString({}));
+    EXPECT_NE(hive.text().find("[Software\\\\Orvanta\\\\\\[New\\]] 0\n@=str(7):\"\"\n"), std::string::npos) << hive.text();
+    EXPECT_EQ(hive.value("Software\\Orvanta\\[New]", ""), RegValue::multiString({}));
+
+    hive.removeKey("Software\\OrvExp");
+    EXPECT_FALSE(hive.hasKey("Software\\OrvExp"));
+    EXPECT_TRUE(hive.hasKey("Software\\Orvanta"));
 }
 
 }  // namespace
