@@ -51,6 +51,7 @@ inline constexpr std::uint32_t kAttrSystem = 0x04;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
 inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
 inline constexpr std::uint32_t kAttrCompressed = 0x800;
 inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
@@ -130,6 +131,9 @@ public:
     // GetPrivateProfileString: at most `capacity` - 1 characters of the value.
     virtual std::string readProfileString(const char* file, const char* section, const char* key,
                                           const char* fallback, std::uint32_t capacity) = 0;
+    // GetPrivateProfileString with no key: the names of the section's keys as the file spells
+    // them, in its order; none for a missing file or section.
+    virtual std::vector<std::string> readProfileKeys(const char* file, const char* section) = 0;
 
     // User interface and resources of the library that runs the action.
     virtual int messageBox(const char* text, const char* caption, std::uint32_t style) = 0;

@@ -14,6 +14,31 @@ std::string stripTrailingBackslash(std::string path) {
     return path;
 }
 
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Where the name starting at `start` ends: at the next separator or the end of the text.
+std::size_t endOfName(std::string_view path, std::size_t start) {
+    while (start < path.size() && !isSeparator(path[start])) ++start;
+    return start;
+}
+
+}  // namespace
+
+std::size_t rootLength(std::string_view path) {
+    const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (letter && path.size() >= 3 && path[1] == ':' && isSeparator(path[2])) return 3;
+    if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) return 0;
+    const std::size_t server = endOfName(path, 2);
+    if (server == 2 || server == path.size()) return 0;
+    const std::size_t share = endOfName(path, server + 1);
+    if (share == server + 1) return 0;
+    return share == path.size() ? share : share + 1;
+}
+
+bool isFullPath(std::string_view path) { return rootLength(path) > 0; }
+
 std::int32_t parseInteger(std::string_view text) {
     std::string_view digits = text;
     bool negative = false;

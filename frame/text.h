@@ -12,6 +12,11 @@ namespace orv {
 std::string ensureTrailingBackslash(std::string path);
 // Removes one final "\", if there is one.
 std::string stripTrailingBackslash(std::string path);
+// The root a full path starts with, its separator included when there is one: "C:\" (3), or
+// "\\server\share\" for a UNC path; 0 for any other path, which Windows would resolve against
+// the current folder or drive, and for msiexec that is wherever it happens to run.
+std::size_t rootLength(std::string_view path);
+bool isFullPath(std::string_view path);
 
 struct ConversionError : std::runtime_error {
     using std::runtime_error::runtime_error;

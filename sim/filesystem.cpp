@@ -70,8 +70,10 @@ std::string trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-std::optional<std::string> profileValue(const std::string& contents, const std::string& section,
-                                        const std::string& key) {
+// Calls `visit(key, value)` for each entry of every section of that name, in file order, until
+// it returns true.
+template <typename Visit>
+void visitProfileEntries(const std::string& contents, const std::string& section, Visit visit) {
     std::istringstream lines(contents);
     std::string line;
     bool inSection = false;
@@ -84,13 +86,22 @@ std::optional<std::string> profileValue(const std::string& contents, const std::
             continue;
         }
         const auto equals = text.find('=');
-        if (!inSection || equals == std::string::npos || !sameName(trim(text.substr(0, equals)), key)) continue;
-        std::string value = trim(text.substr(equals + 1));
+        if (!inSection || equals == std::string::npos) continue;
+        if (visit(trim(text.substr(0, equals)), trim(text.substr(equals + 1)))) return;
+    }
+}
+
+std::optional<std::string> profileValue(const std::string& contents, const std::string& section,
+                                        const std::string& key) {
+    std::optional<std::string> found;
+    visitProfileEntries(contents, section, [&](const std::string& name, std::string value) {
+        if (!sameName(name, key)) return false;
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        return value;
-    }
-    return std::nullopt;
+        found = value;
+        return true;
+    });
+    return found;
 }
 
 std::string leafOf(const std::string& normalised) {
@@ -268,12 +279,26 @@ bool FileSystem::create(const std::string& path) {
     return true;
 }
 
+std::string FileSystem::profilePath(const std::string& file) const {
+    const bool bare = file.find_first_of("\\/:") == std::string::npos;
+    return bare ? windowsFolder + "\\" + file : file;
+}
+
+std::vector<std::string> FileSystem::readProfileKeys(const std::string& file, const std::string& section) {
+    std::vector<std::string> names;
+    if (const auto found = contents(profilePath(file)))
+        visitProfileEntries(*found, section, [&names](const std::string& name, const std::string&) {
+            names.push_back(name);
+            return false;
+        });
+    return names;
+}
+
 std::string FileSystem::readProfile(const std::string& file, const std::string& section, const std::string& key,
                                     const std::string& fallback, std::uint32_t capacity) {
     if (capacity == 0) return {};
     std::string value = fallback.substr(0, fallback.find_last_not_of(' ') + 1);
-    const bool bare = file.find_first_of("\\/:") == std::string::npos;
-    if (const auto found = contents(bare ? windowsFolder + "\\" + file : file))
+    if (const auto found = contents(profilePath(file)))
         if (auto entry = profileValue(*found, section, key)) value = *entry;
     if (value.size() > capacity - 1) value.resize(capacity - 1);
     return value;

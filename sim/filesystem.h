@@ -53,6 +53,9 @@ public:
     // looked for in the Windows folder; at most `capacity` - 1 characters.
     std::string readProfile(const std::string& file, const std::string& section, const std::string& key,
                             const std::string& fallback, std::uint32_t capacity);
+    // The same with no key: the section's key names as spelled, in file order, from every section
+    // of that name, as the reads above find them.
+    std::vector<std::string> readProfileKeys(const std::string& file, const std::string& section);
 
     // The full, normalised spelling of a path: "c:/a//b\" gives "c:\a\b".
     std::string normalise(const std::string& path) const;
@@ -62,6 +65,7 @@ public:
 
 private:
     std::string parentOf(const std::string& normalised) const;
+    std::string profilePath(const std::string& file) const;
     FileNode& place(const std::string& normalised, FileNode node);
     std::map<std::string, FileNode, NoCaseLess> nodes_;
     std::uint64_t nextCreated_ = 0;

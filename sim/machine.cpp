@@ -208,6 +208,11 @@ std::string Machine::readProfileString(const char* file, const char* section, co
     return files.readProfile(file, section, key, fallbackText, capacity);
 }
 
+std::vector<std::string> Machine::readProfileKeys(const char* file, const char* section) {
+    if (faultFor(Op::ReadProfile, file)) return {};
+    return files.readProfileKeys(file, section);
+}
+
 // ----- user interface, libraries, programs -------------------------------------------------------
 
 int Machine::messageBox(const char* text, const char* caption, std::uint32_t style) {

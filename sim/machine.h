@@ -35,7 +35,8 @@ namespace sim {
 //   CopyFile                                    the target path ("this file cannot be copied over")
 //   FindFiles                                   the search pattern
 //   WriteFile                                   the normalised path of the open file
-//   ReadProfile                                 the file name as the action passed it
+//   ReadProfile                                 the file name as the action passed it; a value
+//                                               reads as its fallback, a key list as empty
 //   MessageBox                                  the box's text
 //   LoadLibrary                                 the library path
 //   ShellExecute                                the program file
@@ -105,6 +106,7 @@ public:
     void closeFile(orv::FileHandle) noexcept override;
     bool fileVersion(const char*, orv::FileVersion*) override;
     std::string readProfileString(const char*, const char*, const char*, const char*, std::uint32_t) override;
+    std::vector<std::string> readProfileKeys(const char*, const char*) override;
     int messageBox(const char*, const char*, std::uint32_t) override;
     std::string loadString(std::uint32_t) override;
     orv::LibraryHandle loadLibrary(const char*) override;

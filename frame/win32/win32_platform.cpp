@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <winver.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -222,6 +223,25 @@ public:
         std::vector<char> buffer(capacity);
         const DWORD length = GetPrivateProfileStringA(section, key, fallback, buffer.data(), capacity, file);
         return std::string(buffer.data(), length);
+    }
+
+    std::vector<std::string> readProfileKeys(const char* file, const char* section) override {
+        // The names come NUL-separated; a list cut short reports capacity - 2 characters, so the
+        // buffer grows until one is left over. Past the limit the list is taken as it stands.
+        constexpr DWORD kLimit = 1u << 24;
+        for (DWORD capacity = 4096;; capacity *= 2) {
+            std::vector<char> buffer(capacity);
+            const DWORD length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(), capacity, file);
+            if (length + 2 >= capacity && capacity < kLimit) continue;
+            std::vector<std::string> names;
+            const char* end = buffer.data() + length;
+            for (const char* start = buffer.data(); start < end;) {
+                const char* stop = std::find(start, end, '\0');
+                if (stop != start) names.emplace_back(start, stop);
+                start = stop + 1;
+            }
+            return names;
+        }
     }
 
     int messageBox(const char* text, const char* caption, std::uint32_t style) override {

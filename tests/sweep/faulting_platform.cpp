@@ -208,6 +208,12 @@ std::string FaultingPlatform::readProfileString(const char* file, const char* se
     return inner_.readProfileString(file, section, key, fallback, capacity);
 }
 
+std::vector<std::string> FaultingPlatform::readProfileKeys(const char* file, const char* section) {
+    // An unreadable file lists no key, as GetPrivateProfileString gives none.
+    if (fails("readProfileKeys")) return {};
+    return inner_.readProfileKeys(file, section);
+}
+
 // ----- user interface, libraries, programs -------------------------------------------------------
 
 int FaultingPlatform::messageBox(const char* text, const char* caption, std::uint32_t style) {

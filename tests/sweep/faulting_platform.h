@@ -78,6 +78,7 @@ public:
     void closeFile(orv::FileHandle) noexcept override;
     bool fileVersion(const char*, orv::FileVersion*) override;
     std::string readProfileString(const char*, const char*, const char*, const char*, std::uint32_t) override;
+    std::vector<std::string> readProfileKeys(const char*, const char*) override;
     int messageBox(const char*, const char*, std::uint32_t) override;
     std::string loadString(std::uint32_t) override;
     orv::LibraryHandle loadLibrary(const char*) override;

@@ -21,6 +21,22 @@ TEST(Paths, TrailingBackslash) {
     }
 }
 
+// Only a drive's root or a UNC share starts a full path; everything else would be resolved
+// against the current folder or drive.
+TEST(Paths, FullPathsAndTheirRoots) {
+    struct Case {
+        const char* path;
+        std::size_t root;
+    };
+    for (const Case& c : {Case{"C:\\", 3}, Case{"c:\\Prog\\", 3}, Case{"D:/Prog", 3}, Case{"\\\\srv\\share", 11},
+                          Case{"\\\\srv\\share\\Disk1\\", 12}, Case{"\\\\?\\C:\\x", 7}, Case{"", 0},
+                          Case{"C:", 0}, Case{"C:Prog", 0}, Case{"\\Prog", 0}, Case{"Prog\\", 0},
+                          Case{"1:\\x", 0}, Case{"\\\\srv", 0}, Case{"\\\\srv\\", 0}, Case{"\\\\\\share", 0}}) {
+        EXPECT_EQ(orv::rootLength(c.path), c.root) << c.path;
+        EXPECT_EQ(orv::isFullPath(c.path), c.root > 0) << c.path;
+    }
+}
+
 TEST(Conversion, WholeSignedDecimalTextOnly) {
     EXPECT_EQ(orv::parseInteger("0"), 0);
     EXPECT_EQ(orv::parseInteger("42"), 42);

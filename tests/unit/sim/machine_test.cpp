@@ -266,6 +266,24 @@ TEST(SimFiles, VersionResourcesAndProfileStrings) {
     EXPECT_EQ(machine.readProfileString("orv.ini", "s", "k", "", 260), "windows");
 }
 
+// Listing a section's keys finds what reading them by name finds: keys as spelled, from every
+// section of that name, with the file's own spelling kept ("File01" stays itself).
+TEST(SimFiles, ProfileKeyListsFollowTheReads) {
+    sim::Machine machine;
+    machine.files.addFile("C:\\Prog\\uninstall.ini",
+                          "[Program]\nCount=3\n file1 = a\n; File9=comment\nno equals sign\n[Other]\nFile2=b\n"
+                          "[PROGRAM]\nFile01=c\n");
+    EXPECT_EQ(machine.readProfileKeys("C:\\Prog\\uninstall.ini", "program"),
+              (std::vector<std::string>{"Count", "file1", "File01"}));
+    EXPECT_EQ(machine.readProfileString("C:\\Prog\\uninstall.ini", "Program", "File1", "", 260), "a");
+    EXPECT_EQ(machine.readProfileString("C:\\Prog\\uninstall.ini", "Program", "File01", "", 260), "c");
+    EXPECT_TRUE(machine.readProfileKeys("C:\\Prog\\uninstall.ini", "Missing").empty());
+    EXPECT_TRUE(machine.readProfileKeys("C:\\Prog\\missing.ini", "Program").empty());
+
+    machine.fail(sim::Op::ReadProfile, "c:\\prog\\UNINSTALL.INI");
+    EXPECT_TRUE(machine.readProfileKeys("C:\\Prog\\uninstall.ini", "Program").empty());
+}
+
 TEST(SimInterface, MessageBoxesTakeScriptedAnswersInOrder) {
     sim::Machine machine;
     machine.desktop.answers = {orv::kIdYes, orv::kIdNo};
