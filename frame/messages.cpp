@@ -29,7 +29,11 @@ int showMessage(ActionContext& context, std::uint32_t captionId, std::uint32_t t
 }
 
 int showMessageText(ActionContext& context, std::uint32_t captionId, const std::string& text, std::uint32_t style) {
-    const std::string caption = context.os.loadString(captionId);
+    return showMessageWithCaption(context, context.os.loadString(captionId), text, style);
+}
+
+int showMessageWithCaption(ActionContext& context, const std::string& caption, const std::string& text,
+                           std::uint32_t style) {
     const std::string box = "box " + quoted(caption) + " " + quoted(text);
     if (isSilentInstallation(context.session)) {
         context.log.write(box + " not shown: silent installation; answer none");

@@ -28,6 +28,9 @@ inline constexpr int kNoAnswer = 0;
 int showMessage(ActionContext& context, std::uint32_t captionId, std::uint32_t textId, std::uint32_t style);
 // The same with a text the action composed.
 int showMessageText(ActionContext& context, std::uint32_t captionId, const std::string& text, std::uint32_t style);
+// The same with a caption the action composed too: a box whose texts are not in the string table.
+int showMessageWithCaption(ActionContext& context, const std::string& caption, const std::string& text,
+                           std::uint32_t style);
 
 // True only when the installation runs without a user interface; an unreadable level is not.
 bool isSilentInstallation(Session& session);
