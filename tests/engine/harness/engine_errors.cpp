@@ -10,7 +10,9 @@ std::vector<std::string> engineErrorsIn(const std::string& output, const std::ve
     // Wine puts the thread id (and with +pid or +timestamp more fields) before the class.
     static const std::regex error(R"(^(?:[0-9a-fA-F.]+:)*err:msi:.*)");
     static const std::regex missingExport(R"re(^(?:[0-9a-fA-F.]+:)*warn:msi:.*GetProcAddress\(.*\) failed.*)re");
-    static const std::regex halted(R"re(Execution halted, action L"([^"]*)" returned 1603$)re");
+    // "Execution halted, action ..." for a step of the sequence; "Execution of script 0 halted;
+    // action ..." for an action in the script, which InstallFinalize then reports as its own.
+    static const std::regex halted(R"re(halted[,;] action L"([^"]*)" returned 1603$)re");
     std::vector<std::string> errors;
     std::istringstream lines(output);
     std::string line;

@@ -9,6 +9,11 @@
 // An action that fails the installation on purpose is reported there too:
 //
 //   00d0:err:msi:ITERATE_Actions Execution halted, action L"SetupReadyDialog" returned 1603
+//
+// and one that runs in the script twice, as itself and as InstallFinalize:
+//
+//   0154:err:msi:execute_script Execution of script 0 halted; action L"FailStep" returned 1603
+//   0154:err:msi:ITERATE_Actions Execution halted, action L"InstallFinalize" returned 1603
 #pragma once
 
 #include <string>

@@ -100,7 +100,7 @@ void writeActions(std::ostream& out, const PackageDesign& design, const fs::path
             << "\" Value=\"[ORV_ENGINE_NEVER_SET]\"/>\n";
     writeCustomAction(out, "ProbeBefore", probeDll, "ProbeBefore");
     for (const ActionDesign& action : design.actions) writeCustomAction(out, action.entry, action.dll, action.entry);
-    writeCustomAction(out, "Probe", probeDll, "Probe");
+    writeCustomAction(out, "ProbeAfter", probeDll, "ProbeAfter");
 }
 
 // The standard actions' places in wixl's sequence table.
@@ -152,7 +152,7 @@ std::vector<std::string> scheduledActions(const PackageDesign& design) {
     for (const std::string& property : design.clearedProperties) actions.push_back(clearAction(property));
     actions.push_back("ProbeBefore");
     for (const ActionDesign& action : design.actions) actions.push_back(action.entry);
-    actions.push_back("Probe");
+    actions.push_back("ProbeAfter");
     return actions;
 }
 

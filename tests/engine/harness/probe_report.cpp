@@ -33,6 +33,14 @@ std::vector<std::string> fields(const std::string& line) {
     }
 }
 
+std::string fromHex(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) bytes += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+unsigned number(const std::string& text) { return static_cast<unsigned>(std::stoul(text)); }
+
 ProbedState state(const std::vector<std::string>& parts) {
     return {static_cast<unsigned>(std::stoul(parts.at(2))), std::stoi(parts.at(3)), std::stoi(parts.at(4))};
 }
@@ -58,6 +66,18 @@ const std::string& ProbeStage::target(const std::string& directory) const {
     return lookup(targets, directory, "target path");
 }
 
+const ProbedValue& ProbeStage::value(const std::string& key, const std::string& name) const {
+    const auto found = values.find({key, name});
+    if (found == values.end()) throw std::out_of_range("the probe was not asked for value " + key + "\\" + name);
+    return found->second;
+}
+
+const ProbedKey& ProbeStage::key(const std::string& name) const { return lookup(keys, name, "key"); }
+
+const ProbedVersion& ProbeStage::version(const std::string& path) const { return lookup(versions, path, "file version"); }
+
+const std::string& ProbeStage::call(const std::string& finding) const { return lookup(calls, finding, "finding"); }
+
 ProbeReport ProbeReport::parse(const std::string& text) {
     ProbeReport report;
     std::istringstream in(text);
@@ -65,9 +85,12 @@ ProbeReport ProbeReport::parse(const std::string& text) {
     ProbeStage* current = nullptr;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
         const std::vector<std::string> parts = fields(line);
         const std::string& kind = parts[0];
-        if (kind == "stage") {
+        if (kind == "script" && parts.size() >= 3) {
+            report.scripts_.push_back({parts[1], parts[2]});
+        } else if (kind == "stage") {
             current = &report.stages_[parts.at(1)];
             *current = ProbeStage{};
         } else if (current == nullptr) {
@@ -81,6 +104,14 @@ ProbeReport ProbeReport::parse(const std::string& text) {
             current->components[parts[1]] = state(parts);
         } else if (kind == "target" && parts.size() >= 4) {
             current->targets[parts[1]] = parts[3];
+        } else if (kind == "value" && parts.size() >= 6) {
+            current->values[{parts[1], parts[2]}] = {number(parts[3]), number(parts[4]), fromHex(parts[5])};
+        } else if (kind == "key" && parts.size() >= 4) {
+            current->keys[parts[1]] = {number(parts[2]), number(parts[3])};
+        } else if (kind == "version" && parts.size() >= 4) {
+            current->versions[parts[1]] = {number(parts[2]), parts[3]};
+        } else if (kind == "call" && parts.size() >= 3) {
+            current->calls[parts[1]] = parts[2];
         } else if (kind == "end") {
             current->complete = true;
         }
