@@ -39,6 +39,38 @@ const sweep::Rows kRows({
          return m.files.contents("C:\\Program Files\\Orvanta\\Quillon.msi") == "package" &&
                 (m.files.attributes("C:\\Program Files\\Orvanta\\Quillon.msi") & orv::kAttrReadOnly) == 0;
      }},
+    {kOrvCommon, "OrvCreateCfg", "bin written, the framework file refused", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.files.addFolder("C:\\Program Files\\Orvanta\\bin");
+         m.session.properties["INSTALLDIR"] = "C:\\Program Files\\Orvanta\\";
+         m.session.properties["REG_PRODUCT"] = "Quillon";
+     },
+     [](sim::Machine& m) {
+         return m.files.contents("C:\\Program Files\\Orvanta\\bin\\qccil.cfg") ==
+                    "-u\"C:\\Program Files\\Orvanta\\units\"\r\n" &&
+                m.desktop.messageBoxes.size() == 1;
+     }},
+    {kOrvCommon, "CheckDotNetSDK", "framework registered, SDK missing", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.hklm.setString("SOFTWARE\\Microsoft\\.NETFramework", "sdkInstallRoot", "");
+         m.hklm.setString("SOFTWARE\\Microsoft\\.NETFramework", "InstallRoot", "C:\\WINNT\\Microsoft.NET\\Framework\\");
+     },
+     [](sim::Machine& m) {
+         return m.session.property("DOTNETFRAMEWORK_PATH") == "C:\\WINNT\\Microsoft.NET\\Framework\\" &&
+                m.desktop.messageBoxes.size() == 1;
+     }},
+    {kOrvCommon, "SetDotNetDirProp", "SDK missing, its setup program found", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.files.addDrive('D');
+         m.files.addFile("D:\\Install\\dotnetsdk\\setup.exe");
+         m.session.resolvedSource = "D:\\Install\\Disk1\\";
+     },
+     [](sim::Machine& m) {
+         return m.session.property("DOTNETSDK_SETUP_PATH") == "D:\\Install\\dotnetsdk\\setup.exe" &&
+                m.session.property("INSTALL_DOTNET") == "1" && m.desktop.messageBoxes.size() == 1;
+     }},
+    {kOrvCommon, "ShowDotNetRequiredMsg", "the warning shown", sweep::kSuccessOnly, [](sim::Machine&) {},
+     [](sim::Machine& m) { return m.desktop.messageBoxes.size() == 1; }},
 });
 
 }  // namespace
