@@ -35,6 +35,8 @@ struct StateQuery {
     bool requestedLocal() const { return succeeded() && action == kStateLocal; }
     // It is on the local disk now.
     bool installedLocal() const { return succeeded() && installed == kStateLocal; }
+    // It is known to be off the machine now (not merely unknown or advertised).
+    bool installedAbsent() const { return succeeded() && installed == kStateAbsent; }
     // Installed locally or requested locally.
     bool isLocal() const { return installedLocal() || requestedLocal(); }
     // Installed locally and this run takes it away.

@@ -96,6 +96,105 @@ const sweep::Rows kRows({
          return m.session.property("Enable_Install_Msg_1") == "1" && !m.session.hasProperty("Enable_Install_Msg_3") &&
                 !m.session.property("InstallMsg_1").empty();
      }},
+    {kOrvDialog, "CheckExtInstalls", "MDAC: version below, the file read too", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties.insert({{"VersionNT", "502"}, {"CommonFilesFolder", "C:\\Common\\"}});
+         m.hklm.setString("Software\\Microsoft\\DataAccess", "Version", "2.70");
+         m.files.addFile("C:\\Common\\System\\ole db\\oledb32.dll");
+         m.files.setVersion("C:\\Common\\System\\ole db\\oledb32.dll", 2, 70, 7713, 4);
+     },
+     [](sim::Machine& m) {
+         return m.session.property("INSTALL_GRANARY") == "1" && m.session.property("INSTALL_MDAC") == "2" &&
+                m.session.property("Enable_Ext_Install_2") == "1";
+     }},
+    {kOrvDialog, "ProcessExternalInstalls", "two rows cleared, one kept", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties.insert({{"INSTALL_GRANARY", "1"}, {"INSTALL_MDAC", "2"}, {"INSTALL_DCOM", "3"},
+                                      {"External_Install_Text_1", "Install Granary Client"},
+                                      {"External_Install_1", "1"},
+                                      {"External_Install_Text_2",
+                                       "Install/Upgrade to Microsoft Data Access Components 2.7"},
+                                      {"External_Install_Text_3", "Install/Upgrade Microsoft DCOM"}});
+     },
+     [](sim::Machine& m) {
+         return m.session.hasProperty("INSTALL_GRANARY") && !m.session.hasProperty("INSTALL_MDAC") &&
+                !m.session.hasProperty("INSTALL_DCOM");
+     }},
+    {kOrvDialog, "CheckFileAssoc", "nothing to do", sweep::kSuccessOnly, [](sim::Machine&) {},
+     [](sim::Machine& m) { return m.session.propertyWrites.empty(); }},
+    {kOrvDialog, "ProcessFileAssoc", "one type kept, two taken out", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties.insert({{"File_Assoc_Type_1", ".pas - Source"}, {"Set_File_Assoc_1", "1"},
+                                      {"File_Assoc_Type_2", ".dpr - Project"}, {"SET_DPR", "1"},
+                                      {"File_Assoc_Type_3", ".dfm - Form"}, {"Set_File_Assoc_3", "0"}});
+         m.session.components = {{"Registry_FileType_dpr", {kAbsent, kLocal}},
+                                 {"Registry_FileType_dfm", {kAbsent, kLocal}}};
+     },
+     [](sim::Machine& m) {
+         return m.session.components["Registry_FileType_dfm"].action == kAbsent && !m.session.hasProperty("SET_DPR");
+     }},
+    {kOrvDialog, "ResetFeatureState", "three features, then both offers", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.featureTable = {"MainProgramFiles", "KRN", "Samples"};
+         m.session.features = {{"MainProgramFiles", {kAbsent, kNone}}, {"KRN", {kAbsent, kNone}},
+                               {"Samples", {kAbsent, kNone}}};
+         m.session.properties["CommonFilesFolder"] = "C:\\Common\\";
+         m.hklm.setString("Software\\Microsoft\\DataAccess", "Version", "2.70");
+     },
+     [](sim::Machine& m) {
+         return m.session.features["Samples"].action == kLocal && m.session.property("INSTALL_MDAC") == "2";
+     }},
+    {kOrvDialog, "DisableCompactFeatures", "core kept, the rest absent", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.featureTable = {"MainProgramFiles", "KRN", "Samples"};
+         m.session.features = {{"MainProgramFiles", {kAbsent, kLocal}}, {"KRN", {kAbsent, kLocal}},
+                               {"Samples", {kAbsent, kLocal}}};
+         m.session.properties.insert({{"INSTALL_GRANARY", "1"}, {"Enable_Install_Msg_2", "1"}});
+     },
+     [](sim::Machine& m) {
+         return m.session.features["Samples"].action == kAbsent && m.session.features["KRN"].action == kLocal &&
+                !m.session.hasProperty("Enable_Install_Msg_2");
+     }},
+    {kOrvDialog, "ProcessHalORBSelection", "HY4, Java from the kit, samples", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties["HY_VER"] = "HY4";
+         m.session.features = {{"CorbaSamples", {kLocal, kNone}}, {"CORBASupport_HY4", {kAbsent, kNone}},
+                               {"SamplePrograms", {kAbsent, kLocal}}, {"CorbaSamples40", {kAbsent, kNone}},
+                               {"CommonCorbaSamples", {kAbsent, kNone}}};
+         m.hklm.setString("Software\\JavaSoft\\Java Runtime Environment", "CurrentVersion", "");
+         m.hklm.setString("Software\\JavaSoft\\Java Development Kit", "CurrentVersion", "1.1");
+     },
+     [](sim::Machine& m) {
+         return m.session.property("INSTALL_JRE") == "1" && m.session.features["CommonCorbaSamples"].action == kLocal;
+     }},
+    {kOrvDialog, "ProcessHalORBSelection", "no version 4: four features held", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties.insert({{"INSTALL_HY4", "1"}, {"INSTALL_JRE", "1"}});
+         m.session.features = {{"CorbaSamples", {kLocal, kAbsent}}, {"CORBASupport_HY4", {kLocal, kAbsent}},
+                               {"CorbaSamples40", {kAbsent, kLocal}}, {"CommonCorbaSamples", {kAbsent, kLocal}}};
+     },
+     [](sim::Machine& m) {
+         return m.session.features["CommonCorbaSamples"].action == kAbsent && !m.session.hasProperty("INSTALL_JRE");
+     }},
+    {kOrvDialog, "DisableFeatures", "CORBA support switched off", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties["Disable_HalORB"] = "0";
+         m.session.features = {{"CORBASupport", {kAbsent, kLocal}}};
+     },
+     [](sim::Machine& m) { return m.session.features["CORBASupport"].action == kAbsent; }},
+    {kOrvDialog, "ProcessInstallDB", "the database copy dropped", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.session.properties["INSTALL_MSIDB"] = "yes";
+         m.session.components = {{"InstallationDatabase", {kAbsent, kLocal}}};
+     },
+     [](sim::Machine& m) { return m.session.components["InstallationDatabase"].action == kAbsent; }},
+    {kOrvDialog, "CheckJITDebugKey", "another debugger, Yes", sweep::kSuccessOnly,
+     [](sim::Machine& m) {
+         m.hklm.setString("Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", "Debugger",
+                          "\"C:\\Tools\\dbg.exe\" -p %ld");
+         m.desktop.answers = {orv::kIdYes};
+     },
+     [](sim::Machine& m) { return m.desktop.messageBoxes.size() == 1 && m.session.property("SET_JITDEBUG") == "1"; }},
 });
 
 }  // namespace

@@ -103,8 +103,9 @@ TEST(PropertyWrite, EmptyTextAndRemovalBothLeaveThePropertyUnset) {
 struct StatesCase {
     orv::InstallState installed;
     orv::InstallState action;
-    // requestedLocal, installedLocal, isLocal, beingRemoved, isWanted, beingReinstalled, stayingInstalled
-    std::array<bool, 7> tests;
+    // requestedLocal, installedLocal, isLocal, beingRemoved, isWanted, beingReinstalled, stayingInstalled,
+    // installedAbsent
+    std::array<bool, 8> tests;
 };
 
 // Every test on a feature's two states, over the pairs the installer reports; a failed query
@@ -113,28 +114,29 @@ TEST(StateQuery, TestsOverInstalledAndActionPairs) {
     constexpr orv::InstallState kAbsent = orv::kStateAbsent, kLocal = orv::kStateLocal,
                                 kSource = orv::kStateSource, kNone = orv::kStateUnknown;
     const StatesCase cases[] = {
-        {kAbsent, kLocal, {true, false, true, false, true, false, false}},    // fresh install
-        {kAbsent, kNone, {false, false, false, false, false, false, false}},  // not chosen
-        {kAbsent, kAbsent, {false, false, false, false, false, false, false}},
-        {kAbsent, kSource, {false, false, false, false, false, false, false}},
-        {kLocal, kNone, {false, true, true, false, true, false, true}},    // installed, left alone
-        {kLocal, kLocal, {true, true, true, false, true, true, false}},    // repair or reinstall
-        {kLocal, kAbsent, {false, true, true, true, false, false, false}},  // being removed
-        {kLocal, kSource, {false, true, true, false, true, false, false}},  // moved to run from source
-        {kSource, kLocal, {true, false, true, false, true, false, false}},
-        {kNone, kNone, {false, false, false, false, false, false, false}},
+        {kAbsent, kLocal, {true, false, true, false, true, false, false, true}},    // fresh install
+        {kAbsent, kNone, {false, false, false, false, false, false, false, true}},  // not chosen
+        {kAbsent, kAbsent, {false, false, false, false, false, false, false, true}},
+        {kAbsent, kSource, {false, false, false, false, false, false, false, true}},
+        {kLocal, kNone, {false, true, true, false, true, false, true, false}},    // installed, left alone
+        {kLocal, kLocal, {true, true, true, false, true, true, false, false}},    // repair or reinstall
+        {kLocal, kAbsent, {false, true, true, true, false, false, false, false}},  // being removed
+        {kLocal, kSource, {false, true, true, false, true, false, false, false}},  // moved to run from source
+        {kSource, kLocal, {true, false, true, false, true, false, false, false}},
+        {kNone, kNone, {false, false, false, false, false, false, false, false}},
     };
     for (const StatesCase& c : cases) {
         SCOPED_TRACE("installed " + std::to_string(c.installed) + ", action " + std::to_string(c.action));
         const orv::StateQuery q{orv::kSuccess, c.installed, c.action};
-        const std::array<bool, 7> got = {q.requestedLocal(), q.installedLocal(),   q.isLocal(),        q.beingRemoved(),
-                                         q.isWanted(),       q.beingReinstalled(), q.stayingInstalled()};
+        const std::array<bool, 8> got = {q.requestedLocal(), q.installedLocal(),   q.isLocal(),
+                                         q.beingRemoved(),   q.isWanted(),         q.beingReinstalled(),
+                                         q.stayingInstalled(), q.installedAbsent()};
         EXPECT_EQ(got, c.tests);
         const orv::StateQuery failed{orv::kErrorUnknownFeature, c.installed, c.action};
-        EXPECT_EQ((std::array<bool, 7>{failed.requestedLocal(), failed.installedLocal(), failed.isLocal(),
+        EXPECT_EQ((std::array<bool, 8>{failed.requestedLocal(), failed.installedLocal(), failed.isLocal(),
                                        failed.beingRemoved(), failed.isWanted(), failed.beingReinstalled(),
-                                       failed.stayingInstalled()}),
-                  (std::array<bool, 7>{}));
+                                       failed.stayingInstalled(), failed.installedAbsent()}),
+                  (std::array<bool, 8>{}));
     }
 }
 
