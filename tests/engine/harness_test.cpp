@@ -131,6 +131,13 @@ const ErrorCase kErrorCases[] = {
      {"SetupReadyDialog"}, true},
     {"HaltNotExpected", "00d0:err:msi:ITERATE_Actions Execution halted, action L\"SetupReadyDialog\" returned 1603", {},
      true},
+    {"ExpectedHaltInTheScript",
+     "0154:err:msi:execute_script Execution of script 0 halted; action L\"FailInstallation\" returned 1603",
+     {"FailInstallation", "InstallFinalize"}, false},
+    {"ExpectedHaltOfTheScript", "0154:err:msi:ITERATE_Actions Execution halted, action L\"InstallFinalize\" returned 1603",
+     {"FailInstallation", "InstallFinalize"}, false},
+    {"HaltInTheScriptNotExpected",
+     "0154:err:msi:execute_script Execution of script 0 halted; action L\"FailInstallation\" returned 1603", {}, true},
     {"OtherWarning", "00d0:warn:msi:MSI_InstallPackage installation failed, running rollback script", {}, false},
     {"ErrorOfAnotherChannel", "00dc:err:winediag:nodrv_CreateWindow Application tried to create a window", {}, false},
     {"WithProcessAndTimestamp", "1234.567:0020:0128:err:msi:some_function something else went wrong", {}, true},
@@ -244,6 +251,61 @@ TEST(RegistryFile, SeedsANewKeyAndRemovesAKeyWithItsSubkeys) {
     hive.removeKey("Software\\OrvExp");
     EXPECT_FALSE(hive.hasKey("Software\\OrvExp"));
     EXPECT_TRUE(hive.hasKey("Software\\Orvanta"));
+}
+
+// A report as the probe and the harness's test actions write it: tabs split the fields, and a
+// backslash, tab or line break inside one is escaped.
+const std::string kProbeReport =
+    "stage\tbefore\n"
+    "property\tOSKRN\t0\tC:\\\\Hidden KRN 7\\\\\n"
+    "property\tSplit\t0\tone\\ttwo\\nthree\\r\n"
+    "property\tLong\t234\t\n"
+    "feature\tKRN\t0\t2\t3\n"
+    "feature\tNowhere\t1606\t-1\t-1\n"
+    "component\tEngineHarnessFolder\t0\t2\t3\n"
+    "target\tSHARED_FILES_DIR\t0\tC:\\\\Program Files\\\\SHARED_FILES_DIR\\\\\n"
+    "value\tSoftware\\\\Orvanta\tRaw\t0\t1\t616263\n"
+    "value\tSoftware\\\\Orvanta\t\t2\t0\t\n"
+    "key\tSoftware\\\\Locked\t0\t5\n"
+    "version\tC:\\\\v.dll\t0\t1.2.3.4\n"
+    "end\n"
+    "script\tdeferred\tdata with\\ta tab\n"
+    "stage\tafter\n"
+    "property\tOSKRN\t0\tC:\\\\\n"
+    "script\trollback\t\n"
+    "stage\tcalls\r\n"
+    "call\tCopyFile onto itself\terror 32\r\n"
+    "end\r\n";
+
+// Every record lands in its stage; the in-script records keep their order whatever stage is
+// open; a stage without its "end" counts as not written whole.
+TEST(ProbeReport, ReadsEveryRecordOfItsStage) {
+    const engine::ProbeReport report = engine::ProbeReport::parse(kProbeReport);
+    const engine::ProbeStage* before = report.stage("before");
+    ASSERT_NE(before, nullptr);
+    EXPECT_TRUE(before->complete);
+    EXPECT_EQ(before->property("OSKRN"), "C:\\Hidden KRN 7\\");
+    EXPECT_EQ(before->property("Split"), "one\ttwo\nthree\r");
+    EXPECT_EQ(before->propertyCodes.at("Long"), 234u);
+    EXPECT_EQ(before->feature("KRN"), (engine::ProbedState{0, 2, 3}));
+    EXPECT_EQ(before->feature("Nowhere"), (engine::ProbedState{1606, -1, -1}));
+    EXPECT_EQ(before->component("EngineHarnessFolder"), (engine::ProbedState{0, 2, 3}));
+    EXPECT_EQ(before->target("SHARED_FILES_DIR"), "C:\\Program Files\\SHARED_FILES_DIR\\");
+    EXPECT_EQ(before->value("Software\\Orvanta", "Raw"), (engine::ProbedValue{0, 1, "abc"}));
+    EXPECT_EQ(before->value("Software\\Orvanta", ""), (engine::ProbedValue{2, 0, ""}));
+    EXPECT_EQ(before->key("Software\\Locked"), (engine::ProbedKey{0, 5}));
+    EXPECT_EQ(before->version("C:\\v.dll"), (engine::ProbedVersion{0, "1.2.3.4"}));
+    EXPECT_THROW(before->property("NotAsked"), std::out_of_range);
+
+    ASSERT_NE(report.stage("after"), nullptr);
+    EXPECT_FALSE(report.stage("after")->complete);
+    EXPECT_EQ(report.stage("after")->property("OSKRN"), "C:\\");
+    ASSERT_NE(report.stage("calls"), nullptr);
+    EXPECT_TRUE(report.stage("calls")->complete);
+    EXPECT_EQ(report.stage("calls")->call("CopyFile onto itself"), "error 32");
+    EXPECT_EQ(report.stage("elsewhere"), nullptr);
+
+    EXPECT_EQ(report.scripts(), (std::vector<engine::ScriptRecord>{{"deferred", "data with\ta tab"}, {"rollback", ""}}));
 }
 
 }  // namespace

@@ -73,18 +73,33 @@ TEST_F(OrvDialogInEngine, ValidatePathPreparesAnEmptySlotFromTheWindowsVolume) {
 }
 
 // A slot whose folder is filled, or a slot number the dialog lacks, is left as it is.
-TEST_F(OrvDialogInEngine, ValidatePathLeavesAFilledOrUnknownSlotAlone) {
-    for (const char* request : {"2", "00", "7"}) {
-        SCOPED_TRACE(std::string("ValidatePath = ") + request);
-        const Outcome outcome = run(withBadPath(engine::orvdialog::validatePath(Engine::shared(), request, false)));
-        const std::string folder = outcome.before().property("SHARED_FILES_DIR");
-        ASSERT_FALSE(folder.empty());
-        ASSERT_EQ(outcome.before().property("BadPath"), "1");
-        EXPECT_EQ(outcome.after().property("SHARED_FILES_DIR"), folder);
-        EXPECT_EQ(outcome.after().target("SHARED_FILES_DIR"), outcome.before().target("SHARED_FILES_DIR"));
-        EXPECT_EQ(outcome.after().property("BadPath"), "");
-    }
+struct UntouchedSlotCase {
+    const char* name;
+    const char* request;  // ValidatePath
+};
+
+void PrintTo(const UntouchedSlotCase& c, std::ostream* out) { *out << c.name; }
+
+class ValidatePathUntouchedInEngine : public OrvDialogInEngine, public ::testing::WithParamInterface<UntouchedSlotCase> {};
+
+TEST_P(ValidatePathUntouchedInEngine, LeavesAFilledOrUnknownSlotAlone) {
+    const Outcome outcome = run(withBadPath(engine::orvdialog::validatePath(Engine::shared(), GetParam().request, false)));
+    const std::string folder = outcome.before().property("SHARED_FILES_DIR");
+    ASSERT_FALSE(folder.empty());
+    ASSERT_EQ(outcome.before().property("BadPath"), "1");
+    EXPECT_EQ(outcome.after().property("SHARED_FILES_DIR"), folder);
+    EXPECT_EQ(outcome.after().target("SHARED_FILES_DIR"), outcome.before().target("SHARED_FILES_DIR"));
+    EXPECT_EQ(outcome.after().property("BadPath"), "");
 }
+
+const UntouchedSlotCase kUntouchedSlots[] = {
+    {"FilledSlot", "2"},
+    {"SlotZeroWrittenTwice", "00"},
+    {"SlotTheDialogLacks", "7"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Requests, ValidatePathUntouchedInEngine, ::testing::ValuesIn(kUntouchedSlots),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every shown slot with a folder: no box at /qb, where one would be shown, and BadPath goes.
 TEST_F(OrvDialogInEngine, ValidatePathPassesWhenEveryShownSlotHasAFolder) {
@@ -190,6 +205,68 @@ TEST_F(OrvDialogInEngine, OrvValidateInstallOptionsClearsTheVerdictOfAConsistent
         EXPECT_EQ(outcome.after().feature(feature).action, kLocal) << feature;
 }
 
+// The engine passes a feature's requested state on to the features below it, which the simulated
+// machine does not model; the action reads states afresh after its own requests, as a real
+// package's nested Feature table needs. Where DataPipe sits under KRNCommon, rule 2's request to
+// leave KRNCommon out takes DataPipe with it, and rule 3 then finds the Internet Controls without
+// DataPipe and asks; in the same selection without nesting DataPipe stays and rule 3 is content.
+// Silent, so both questions count as declined.
+struct FeatureTreeCase {
+    const char* name;
+    bool nested;
+    int dataPipeAfter;  // DBDirect's action state after the action
+    std::vector<std::string> rule3Lines;
+};
+
+void PrintTo(const FeatureTreeCase& c, std::ostream* out) { *out << c.name; }
+
+class FeatureTreeInEngine : public OrvDialogInEngine, public ::testing::WithParamInterface<FeatureTreeCase> {};
+
+const char* const kDataPipeQuestion =
+    "DataPipe is required for the Internet Controls.\n\nSince you have turned off DataPipe, do you want Setup\nto turn "
+    "off Internet Controls for you?";
+
+TEST_P(FeatureTreeInEngine, OrvValidateInstallOptionsSeesWhatItsRequestTookAlong) {
+    const FeatureTreeCase& c = GetParam();
+    const std::string parentOfCommon = c.nested ? "MainProgramFiles" : "";
+    const std::string parentOfDataPipe = c.nested ? "KRNCommon" : "";
+    const std::string parentOfSoap = c.nested ? "InternetControls" : "";
+    engine::Scenario scenario = engine::orvdialog::installOptions(
+        Engine::shared(), {{"MainProgramFiles", 1}, {"KRNCommon", 1, parentOfCommon}, {"DBDirect", 1, parentOfDataPipe},
+                           {"KRN", 2}, {"InternetControls", 1}, {"SOAP", 1, parentOfSoap}, {"Indy", 1}});
+    scenario.uiLevel = engine::UiLevel::None;
+    scenario.traceMessageBoxes = false;
+    const Outcome outcome = run(scenario);
+    for (const char* feature : {"MainProgramFiles", "KRNCommon", "DBDirect", "InternetControls", "SOAP", "Indy"})
+        ASSERT_EQ(outcome.before().feature(feature).action, kLocal) << feature;
+    ASSERT_NE(outcome.before().feature("KRN").action, kLocal);
+
+    EXPECT_EQ(outcome.after().feature("KRNCommon").action, kAbsent);
+    EXPECT_EQ(outcome.after().feature("DBDirect").action, c.dataPipeAfter);
+    EXPECT_EQ(outcome.after().feature("InternetControls").action, kLocal);
+    EXPECT_EQ(outcome.after().feature("SOAP").action, kLocal);
+    EXPECT_EQ(outcome.after().property("BadConfig"), "1");
+    std::vector<std::string> expected{
+        "rule 1: KRN not wanted while MainProgramFiles is local; asking 112",
+        "box \"Component Selection Error\" \"KRN is a required component. Do you want to install KRN?\" not shown: "
+        "silent installation; answer none",
+        "repair declined", "rule 2: KRN not wanted; KRNCommon requested absent"};
+    expected.insert(expected.end(), c.rule3Lines.begin(), c.rule3Lines.end());
+    expected.insert(expected.end(), {"rule 4: Indy wanted; consistent", "BadConfig set: a repair was declined"});
+    EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "OrvValidateInstallOptions"), expected);
+}
+
+const FeatureTreeCase kFeatureTrees[] = {
+    {"Nested", true, kAbsent,
+     {"rule 3: DBDirect not wanted while InternetControls is local; asking 144",
+      std::string("box \"Component Selection Error\" \"") + kDataPipeQuestion + "\" not shown: silent installation; answer none",
+      "repair declined"}},
+    {"Flat", false, kLocal, {"rule 3: DBDirect wanted; consistent"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Trees, FeatureTreeInEngine, ::testing::ValuesIn(kFeatureTrees),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(OrvDialogInEngine, SetupSQLConfigDialogFillsTheTwentySlotProperties) {
     const Outcome outcome = run(engine::orvdialog::sqlConfigDialog(Engine::shared()));
     const char* families[][3] = {{"MS Access", "DAO 3.5 (MS Access 97) Driver", "DAO 3.0 (MS Access 95) Driver"},
@@ -276,23 +353,26 @@ TEST_F(OrvDialogInEngine, SetKRNPathKeepsAHiddenFolderOutOfTheLog) {
 
 // The sample-data note needs both the local sample files and the Granary server's key; the
 // switches counted by InstallMsgCount are cleared first, the others left alone.
-TEST_F(OrvDialogInEngine, SetupReadyDialogSwitchesTheSampleDataNote) {
+class SampleDataNoteInEngine : public OrvDialogInEngine, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SampleDataNoteInEngine, SetupReadyDialogSwitchesTheSampleDataNote) {
+    const bool granary = GetParam();
     const std::string note =
         "You have selected to install the sample data files. If you have an older version of Granary installed, then "
         "please see the release notes for information about using these sample data files.";
-    for (const bool granary : {true, false}) {
-        SCOPED_TRACE(granary ? "Granary installed" : "no Granary");
-        const Outcome outcome = run(engine::orvdialog::readyDialog(Engine::shared(), "3", granary));
-        ASSERT_EQ(outcome.before().feature("SampleDataFiles").action, kLocal);
-        ASSERT_EQ(outcome.machineBefore.hasKey("Software\\Granary Corp"), granary);
+    const Outcome outcome = run(engine::orvdialog::readyDialog(Engine::shared(), "3", granary));
+    ASSERT_EQ(outcome.before().feature("SampleDataFiles").action, kLocal);
+    ASSERT_EQ(outcome.machineBefore.hasKey("Software\\Granary Corp"), granary);
 
-        expectProperties(outcome, {{"Enable_Install_Msg_1", granary ? "1" : ""},
-                                   {"InstallMsg_1", granary ? note : ""},
-                                   {"Enable_Install_Msg_2", ""},
-                                   {"Enable_Install_Msg_3", ""},
-                                   {"Enable_Install_Msg_4", "1"}});
-    }
+    expectProperties(outcome, {{"Enable_Install_Msg_1", granary ? "1" : ""},
+                               {"InstallMsg_1", granary ? note : ""},
+                               {"Enable_Install_Msg_2", ""},
+                               {"Enable_Install_Msg_3", ""},
+                               {"Enable_Install_Msg_4", "1"}});
 }
+
+INSTANTIATE_TEST_SUITE_P(Granary, SampleDataNoteInEngine, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Installed" : "Absent"); });
 
 // A count of three characters is an error in the package: the action fails the installation
 // before changing anything, so the run stops there and the probe after it never runs.
@@ -308,10 +388,14 @@ TEST_F(OrvDialogInEngine, SetupReadyDialogFailsTheInstallationOnACountOfOneHundr
     EXPECT_EQ(outcome.installLog.linesOf(engine::orvdialog::kLibrary, "SetupReadyDialog"),
               (std::vector<std::string>{"InstallMsgCount does not fit in two characters (result 234): the package is "
                                         "broken; failing the installation"}));
+}
 
-    const Outcome ninetyNine = run(engine::orvdialog::readyDialog(Engine::shared(), "99", true));
-    EXPECT_EQ(ninetyNine.after().property("Enable_Install_Msg_4"), "");
-    EXPECT_EQ(ninetyNine.exitCode, 0);
+// Two characters fit: all four switches are counted and cleared, and the installation goes on.
+TEST_F(OrvDialogInEngine, SetupReadyDialogTakesACountOfNinetyNine) {
+    const Outcome outcome = run(engine::orvdialog::readyDialog(Engine::shared(), "99", true));
+    ASSERT_EQ(outcome.before().property("Enable_Install_Msg_4"), "1");
+    EXPECT_EQ(outcome.after().property("Enable_Install_Msg_4"), "");
+    EXPECT_EQ(outcome.exitCode, 0);
 }
 
 }  // namespace

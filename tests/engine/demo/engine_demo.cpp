@@ -45,7 +45,23 @@ std::vector<DemoScenario> allScenarios(const engine::Engine& engine) {
 std::string quoted(const std::string& value) { return value.empty() ? "(unset)" : "\"" + value + "\""; }
 
 std::string stageName(engine::Stage stage) {
-    return stage == engine::Stage::AfterCostFinalize ? "after CostFinalize" : "after InstallFinalize";
+    switch (stage) {
+        case engine::Stage::AfterCostFinalize: return "after CostFinalize";
+        case engine::Stage::AfterInstallInitialize: return "in the script, after InstallInitialize";
+        case engine::Stage::AfterInstallFiles: return "in the script, after InstallFiles";
+        case engine::Stage::AfterInstallFinalize: return "after InstallFinalize";
+    }
+    return "";
+}
+
+const char* executeName(engine::Execute execute) {
+    switch (execute) {
+        case engine::Execute::Immediate: return "";
+        case engine::Execute::Deferred: return " (deferred)";
+        case engine::Execute::Rollback: return " (rollback)";
+        case engine::Execute::Commit: return " (commit)";
+    }
+    return "";
 }
 
 void printSetup(const engine::Scenario& scenario) {
@@ -53,13 +69,19 @@ void printSetup(const engine::Scenario& scenario) {
     std::cout << "  package  \"" << package.productName << "\", run from " << scenario.sourceFolder
               << (scenario.packageReadOnly ? " (read-only)" : "") << "\n  actions ";
     if (package.resolveSource) std::cout << "ResolveSource, ";
-    for (const auto& action : package.actions) std::cout << action.dll.stem().string() << "!" << action.entry << " ";
+    for (const auto& action : package.actions) {
+        std::cout << action.dll.stem().string() << "!" << action.entry;
+        if (action.actionName() != action.entry) std::cout << " as " << action.actionName();
+        std::cout << executeName(action.execute) << " ";
+    }
     std::cout << stageName(package.stage) << "\n";
     std::cout << (scenario.uiLevel == engine::UiLevel::Basic ? "  msiexec /qb (basic UI, UILevel 3)\n"
                                                              : "  msiexec /qn (silent, UILevel 2)\n");
     if (!package.features.empty()) {
         std::cout << "  features";
-        for (const auto& feature : package.features) std::cout << " " << feature.id << "(level " << feature.level << ")";
+        for (const auto& feature : package.features)
+            std::cout << " " << feature.id << "(level " << feature.level
+                      << (feature.parent.empty() ? "" : ", under " + feature.parent) << ")";
         std::cout << "  [INSTALLLEVEL 1]\n";
     }
     for (const auto& [name, value] : package.properties) std::cout << "  property " << name << "=" << value << "\n";
