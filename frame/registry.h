@@ -3,16 +3,16 @@
 // to open a key does not.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "error.h"
 #include "platform.h"
 
 namespace orv {
 
-struct RegistryError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+struct RegistryError : Error {
+    using Error::Error;
 };
 
 class Registry {

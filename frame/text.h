@@ -2,9 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "error.h"
 
 namespace orv {
 
@@ -18,8 +19,8 @@ std::string stripTrailingBackslash(std::string path);
 std::size_t rootLength(std::string_view path);
 bool isFullPath(std::string_view path);
 
-struct ConversionError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+struct ConversionError : Error {
+    using Error::Error;
 };
 
 // The whole text as a signed decimal 32-bit integer (an optional sign, then digits only);
