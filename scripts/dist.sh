@@ -5,13 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
-libraries=(OrvCommon OrvDialog)
+# A library is a folder with its <Name>.def export list, as the build finds them.
+definitions=(*/*.def)
 for arch in x86 x64; do
   cmake --preset "$arch" >/dev/null
   cmake --build --preset "$arch"
   mkdir -p "dist/$arch"
-  for library in "${libraries[@]}"; do
-    cp "build/$arch/${library,,}/$library.dll" "dist/$arch/$library.dll"
+  for definition in "${definitions[@]}"; do
+    library=$(basename "$definition" .def)
+    cp "build/$arch/$(dirname "$definition")/$library.dll" "dist/$arch/$library.dll"
   done
 done
 # Every call writes the DLL out again, and every package stores it: the DLL checks under tests/dll
@@ -19,10 +21,11 @@ done
 limit=131072
 echo "DLL sizes (limit $limit bytes):"
 for arch in x86 x64; do
-  for library in "${libraries[@]}"; do
+  for definition in "${definitions[@]}"; do
+    library=$(basename "$definition" .def)
     size=$(stat -c %s "dist/$arch/$library.dll")
     note=""
     ((size <= limit)) || note="  over the limit"
-    printf '  %-4s %-14s %7d bytes%s\n' "$arch" "$library.dll" "$size" "$note"
+    printf '  %-4s %-16s %7d bytes%s\n' "$arch" "$library.dll" "$size" "$note"
   done
 done
