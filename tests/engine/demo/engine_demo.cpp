@@ -24,21 +24,22 @@
 #include <string>
 #include <vector>
 
+#include "demo_includes.inc"
 #include "demo_scenario.h"
 #include "engine.h"
-#include "orvcommon_scenarios.h"
-#include "orvdialog_scenarios.h"
 
 namespace {
 
 using engine::DemoScenario;
 using engine::Outcome;
 
-// Each library with scenarios adds its list here.
+// Every library with a scenarios file, in the order of their names.
 std::vector<DemoScenario> allScenarios(const engine::Engine& engine) {
     std::vector<DemoScenario> all;
-    for (auto& scenario : engine::orvcommon::demos(engine)) all.push_back(std::move(scenario));
-    for (auto& scenario : engine::orvdialog::demos(engine)) all.push_back(std::move(scenario));
+#define ORV_DEMO_LIST(library) \
+    for (auto& scenario : engine::library::demos(engine)) all.push_back(std::move(scenario));
+#include "demo_lists.inc"
+#undef ORV_DEMO_LIST
     return all;
 }
 
