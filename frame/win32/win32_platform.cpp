@@ -23,6 +23,18 @@ struct MsiHandleCloser {
     }
 };
 
+struct SearchCloser {
+    explicit SearchCloser(HANDLE search) : handle(search) {}
+    HANDLE handle;
+    SearchCloser(const SearchCloser&) = delete;
+    SearchCloser& operator=(const SearchCloser&) = delete;
+    ~SearchCloser() {
+        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+    }
+};
+
+constexpr int kValueReadRounds = 4;
+
 HKEY toKey(RegKeyHandle key) { return reinterpret_cast<HKEY>(key); }
 HANDLE toFile(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 HMODULE toModule(LibraryHandle library) { return reinterpret_cast<HMODULE>(library); }
@@ -133,8 +145,9 @@ public:
     std::int32_t regCloseKey(RegKeyHandle key) noexcept override { return RegCloseKey(toKey(key)); }
 
     std::int32_t regQueryValue(RegKeyHandle key, const char* name, std::uint32_t* type, std::string* data) override {
-        // The value may grow between the two calls; ask again until it fits.
-        for (;;) {
+        // The value may grow between the two calls; ask again, a few times, until it fits. A value
+        // that keeps growing is reported as not fitting rather than chased for ever.
+        for (int round = 0; round < kValueReadRounds; ++round) {
             DWORD valueType = 0;
             DWORD size = 0;
             LONG result = RegQueryValueExA(toKey(key), name, nullptr, &valueType, nullptr, &size);
@@ -149,6 +162,7 @@ public:
             *data = std::move(bytes);
             return ERROR_SUCCESS;
         }
+        return ERROR_MORE_DATA;
     }
 
     std::int32_t regSetValue(RegKeyHandle key, const char* name, std::uint32_t type, std::string_view data) override {
@@ -178,12 +192,12 @@ public:
 
     bool findFiles(const char* pattern, std::vector<DirectoryEntry>* entries) override {
         WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA(pattern, &found);
-        if (search == INVALID_HANDLE_VALUE) return false;
+        const SearchCloser search{FindFirstFileA(pattern, &found)};
+        if (search.handle == INVALID_HANDLE_VALUE) return false;
+        // Storing an entry may raise; the search is closed on the way out all the same.
         do {
             entries->push_back(DirectoryEntry{found.cFileName, found.dwFileAttributes});
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.handle, &found));
         return true;
     }
 
