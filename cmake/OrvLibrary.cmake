@@ -23,6 +23,9 @@ function(orv_library name)
 
   if(WIN32)
     configure_file(${PROJECT_SOURCE_DIR}/frame/library.rc.in ${generated}/${name}.rc @ONLY)
+    # windres writes no dependency file, so the texts it includes are named here: without this, a
+    # changed strings.inc leaves the DLL with its old STRINGTABLE.
+    set_source_files_properties(${generated}/${name}.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/strings.inc)
     # The exports live in the generated table source; linking it whole keeps them.
     add_library(${name} SHARED ${generated}/${name}.rc ${CMAKE_CURRENT_SOURCE_DIR}/${name}.def)
     target_link_libraries(${name} PRIVATE orv_dll_runtime -Wl,--whole-archive ${name}_actions -Wl,--no-whole-archive
