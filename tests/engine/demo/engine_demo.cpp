@@ -95,7 +95,8 @@ void printSetup(const engine::Scenario& scenario) {
     for (const auto& seed : scenario.registry)
         std::cout << "  seeded HKLM\\" << seed.key << " " << seed.name << " = " << seed.value.describe() << "\n";
     for (const auto& seed : scenario.files)
-        std::cout << "  seeded " << seed.path << " (" << seed.contents.size() << " bytes"
+        std::cout << "  seeded " << seed.path << " ("
+                  << (seed.folder ? std::string("folder") : std::to_string(seed.contents.size()) + " bytes")
                   << (seed.readOnly ? ", read-only" : "") << ")\n";
 }
 

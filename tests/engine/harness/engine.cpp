@@ -140,9 +140,15 @@ void Engine::seed(Prefix& prefix, const std::vector<RegistrySeed>& registry, con
         for (const RegistrySeed& seed : registry) hive.set(seed.key, seed.name, seed.value);
         prefix.saveMachineHive(hive);
     }
-    for (const FileSeed& seed : files)
+    for (const FileSeed& seed : files) {
+        if (seed.folder) {
+            fs::create_directories(prefix.unixPath(seed.path));
+            prefix.setReadOnly(seed.path, seed.readOnly);
+            continue;
+        }
         prefix.seedFile(seed.path, seed.version ? readText(versionedFiles_.dll(*seed.version)) : seed.contents,
                         seed.readOnly);
+    }
 }
 
 Prefix Engine::preparePrefix(const Scenario& scenario, const fs::path& folder) const {

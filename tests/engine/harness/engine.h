@@ -49,6 +49,8 @@ struct FileSeed {
     bool readOnly = false;
     // A DLL with this version resource instead of `contents` (built on demand with MinGW).
     std::optional<FileVersion> version;
+    // An empty folder at `path` instead of a file; `readOnly` takes its write permission bits.
+    bool folder = false;
 };
 
 // msiexec's user interface level, which the installer gives actions as UILevel.

@@ -32,6 +32,52 @@ std::string installedPackagePath(const Scenario& scenario) {
     return "C:\\Program Files\\" + scenario.package.installFolder + "\\" + scenario.package.productName + ".msi";
 }
 
+Scenario createConfig(const Engine& engine, bool frameworkFolderPresent) {
+    Scenario scenario;
+    PackageDesign& package = scenario.package;
+    package.productName = "Orv Config Test";
+    package.installFolder = "Orv Config Test";
+    package.properties = {{"REG_PRODUCT", "Quillon"}};
+    package.actions = {{engine.libraryDll(kLibrary), "OrvCreateCfg"}};
+    package.stage = Stage::AfterCostFinalize;
+    package.probe.properties = {"INSTALLDIR", "REG_PRODUCT"};
+    scenario.files = {{installedPath(scenario, "bin\\readme.txt"), "the compiler's folder"}};
+    if (frameworkFolderPresent)
+        scenario.files.push_back({installedPath(scenario, "aspx\\framework\\readme.txt"), "the ASP.NET files' folder"});
+    return scenario;
+}
+
+std::string installedPath(const Scenario& scenario, const std::string& relative) {
+    return "C:\\Program Files\\" + scenario.package.installFolder + "\\" + relative;
+}
+
+Scenario checkDotNetSdk(const Engine& engine, std::vector<RegistrySeed> values) {
+    Scenario scenario;
+    PackageDesign& package = scenario.package;
+    package.actions = {{engine.libraryDll(kLibrary), "CheckDotNetSDK"}};
+    package.stage = Stage::AfterCostFinalize;
+    package.probe.properties = {"DOTNETFRAMEWORK_PATH", "DOTNETSDK_PATH", "UILevel"};
+    scenario.registry = std::move(values);
+    return scenario;
+}
+
+Scenario setDotNetDirProp(const Engine& engine, bool sdkFound) {
+    Scenario scenario;
+    PackageDesign& package = scenario.package;
+    if (sdkFound) package.properties = {{"DOTNETSDK_PATH", kSdkFolder}};
+    package.actions = {{engine.libraryDll(kLibrary), "SetDotNetDirProp"}};
+    package.stage = Stage::AfterCostFinalize;
+    package.probe.properties = {"DOTNETSDK_PATH", "INSTALL_DOTNET", "DOTNETSDK_SETUP_PATH", "SourceDir", "UILevel"};
+    scenario.sourceFolder = kMediaSource;
+    return scenario;
+}
+
+namespace {
+
+RegistrySeed frameworkValue(const char* name, RegValue value) { return {kFrameworkKey, name, std::move(value)}; }
+
+}  // namespace
+
 std::vector<DemoScenario> demos(const Engine& engine) {
     std::vector<DemoScenario> all;
     all.push_back({kLibrary, "OrvSetReboot: CORBASupport_HY4 installed locally",
@@ -54,6 +100,27 @@ std::vector<DemoScenario> demos(const Engine& engine) {
                             copyInstallDb(engine, Stage::AfterCostFinalize, false), {}};
     unresolved.scenario.files = {{installedPackagePath(unresolved.scenario), "an older package", true}};
     all.push_back(std::move(unresolved));
+
+    DemoScenario config{kLibrary, "OrvCreateCfg: bin present, aspx\\framework missing (/qb)", createConfig(engine, false),
+                        {}};
+    config.scenario.uiLevel = UiLevel::Basic;
+    config.scenario.traceMessageBoxes = true;
+    config.scenario.watchedFiles = {installedPath(config.scenario, "bin\\qccil.cfg"),
+                                    installedPath(config.scenario, "aspx\\framework\\qccil.cfg")};
+    all.push_back(std::move(config));
+
+    DemoScenario sdk{kLibrary, "CheckDotNetSDK: the SDK's folder stored as a REG_DWORD (/qb)",
+                     checkDotNetSdk(engine, {frameworkValue("sdkInstallRoot", RegValue::number(1)),
+                                             frameworkValue("InstallRoot", RegValue::string(kFrameworkFolder))}),
+                     {{kFrameworkKey, "sdkInstallRoot"}, {kFrameworkKey, "InstallRoot"}}};
+    sdk.scenario.uiLevel = UiLevel::Basic;
+    sdk.scenario.traceMessageBoxes = true;
+    all.push_back(std::move(sdk));
+
+    DemoScenario setup{kLibrary, "SetDotNetDirProp: dotnetsdk\\setup.exe beside the source folder Disk1",
+                       setDotNetDirProp(engine, true), {}};
+    setup.scenario.files = {{kSdkSetup, "the SDK's setup program"}};
+    all.push_back(std::move(setup));
     return all;
 }
 

@@ -27,6 +27,26 @@ Scenario copyInstallDb(const Engine& engine, Stage stage, bool resolveSource);
 // Where CopyInstallDB should leave the package of a copyInstallDb() scenario.
 std::string installedPackagePath(const Scenario& scenario);
 
+// OrvCreateCfg after CostFinalize on an installation folder seeded with bin and, if asked,
+// aspx\framework: the two folders its configuration files go to.
+Scenario createConfig(const Engine& engine, bool frameworkFolderPresent);
+// Where OrvCreateCfg writes into `folder` ("aspx\\framework" or "bin") of a createConfig() scenario.
+std::string installedPath(const Scenario& scenario, const std::string& relative);
+
+// The key the .NET Framework registers its folders under, in the 64-bit view a 64-bit DLL reads.
+inline constexpr const char* kFrameworkKey = "Software\\Microsoft\\.NETFramework";
+inline constexpr const char* kSdkFolder = "C:\\DotNet\\SDK\\v1.1\\";
+inline constexpr const char* kFrameworkFolder = "C:\\DotNet\\Framework\\";
+
+// CheckDotNetSDK after CostFinalize with the values given; the probe reports the two folders.
+Scenario checkDotNetSdk(const Engine& engine, std::vector<RegistrySeed> values);
+
+// SetDotNetDirProp run from C:\Media\Disk1, where ResolveSource (which the action calls) puts
+// SourceDir; the SDK's setup program is looked for in C:\Media\dotnetsdk.
+inline constexpr const char* kMediaSource = "C:\\Media\\Disk1";
+inline constexpr const char* kSdkSetup = "C:\\Media\\dotnetsdk\\setup.exe";
+Scenario setDotNetDirProp(const Engine& engine, bool sdkFound);
+
 std::vector<DemoScenario> demos(const Engine& engine);
 
 }  // namespace engine::orvcommon
