@@ -343,6 +343,26 @@ const BrokerCase kBrokerCases[] = {
 INSTANTIATE_TEST_SUITE_P(Brokers, HalOrbInEngine, ::testing::ValuesIn(kBrokerCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A relative HALORB_DIR would make the library's path one that Windows looks for along the DLL
+// search path, where a planted library would run with the installer's rights: nothing is loaded,
+// not even a copy placed where such a search could reach it (the system folder, the source
+// folder, C:\).
+TEST_F(OrvRegistryInEngine, RegisterHalORBLoadsNothingFromARelativeFolder) {
+    engine::Scenario scenario = reg::halOrb(Engine::shared(), 0, true, engine::UiLevel::None);
+    scenario.package.properties["HALORB_DIR"] = "Halyard";
+    const std::string broker = scenario.files.front().contents;
+    const std::vector<std::string> plantedFolders = {"C:\windows\system32\Halyard\Bin",
+                                                     scenario.sourceFolder + "\Halyard\Bin", "C:\Halyard\Bin"};
+    for (const std::string& folder : plantedFolders) scenario.files.push_back({folder + "\register.dll", broker});
+    const Outcome outcome = run(scenario);
+    ASSERT_EQ(outcome.before().property("HALORB_DIR"), "Halyard");
+    ASSERT_EQ(outcome.before().component("hlocate_exe").action, 3);
+    for (const std::string& folder : plantedFolders)
+        EXPECT_FALSE(outcome.file(folder + "\\broker-calls.txt")) << folder;
+    EXPECT_EQ(linesOf(outcome, "RegisterHalORB"),
+              std::vector<std::string>{"broker library \"Halyard\\Bin\\register.dll\" is not a full path: nothing loaded"});
+}
+
 // The two type libraries go to axreg.exe and the information server registers itself, each
 // started from INSTALLDIR\bin, minimised without taking the focus (7). The programs are the
 // tests' own recorders; a wait in the package lets them write before the run ends.

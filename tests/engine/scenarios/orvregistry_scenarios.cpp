@@ -162,7 +162,7 @@ Scenario halOrb(const Engine& engine, int answer, bool componentLocal, UiLevel l
     package.components = {{"hlocate_exe"}};
     package.features = {{"CORBASupport", componentLocal ? 1 : 2, "", {"hlocate_exe"}}};
     package.properties = {{"HALORB_DIR", kBrokerDir}};
-    package.probe.properties = {"UILevel", "VersionNT"};
+    package.probe.properties = {"UILevel", "VersionNT", "HALORB_DIR"};
     package.probe.components = {"hlocate_exe"};
     const std::string bin = std::string(kBrokerDir) + "\\Bin\\";
     scenario.files = {{bin + "register.dll", bytesOf(testPrograms().broker)},
