@@ -88,7 +88,8 @@ TEST_P(OrvCreateCfgInEngine, WritesEachFileWhoseFolderExistsAndWarnsOfTheOther) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OrvCreateCfgInEngine,
-                         ::testing::Values(ConfigCase{"BothFolders", true}, ConfigCase{"FrameworkFolderMissing", false}),
+                         ::testing::Values(ConfigCase{"BothFolders", true},
+                                           ConfigCase{"FrameworkFolderMissing", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- CheckDotNetSDK -----------------------------------------------------------------------------
@@ -230,6 +231,34 @@ TEST_P(SetDotNetDirPropInEngine, PointsAtTheSdkSetupBesideTheSourceFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SetDotNetDirPropInEngine, ::testing::ValuesIn(kSetupCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- ShowDotNetRequiredMsg ----------------------------------------------------------------------
+
+struct UiCase {
+    const char* name;
+    UiLevel uiLevel;
+};
+
+void PrintTo(const UiCase& c, std::ostream* out) { *out << c.name; }
+
+class ShowDotNetRequiredMsgInEngine : public EngineTest, public ::testing::WithParamInterface<UiCase> {};
+
+// The one box of the action, shown at /qb and only logged at /qn.
+TEST_P(ShowDotNetRequiredMsgInEngine, ShowsItsWarningUnlessSilent) {
+    const bool basic = GetParam().uiLevel == UiLevel::Basic;
+    Engine& engine = Engine::shared();
+    const Outcome outcome = engine.run(common::showDotNetRequired(engine, GetParam().uiLevel));
+    ASSERT_EQ(outcome.before().property("UILevel"), basic ? "3" : "2");
+    const std::string box = "box \"Warning\" " + quoted(kSdkRequired);
+    const std::string answer = basic ? " shown; answer none (-1)" : " not shown: silent installation; answer none";
+    EXPECT_EQ(lines(outcome, "ShowDotNetRequiredMsg"), std::vector<std::string>{box + answer}) << outcome.log();
+    const std::vector<MessageBoxCall> shown = {{kSdkRequired, "Warning", kTopmostWarning}};
+    EXPECT_EQ(outcome.messageBoxes, basic ? shown : std::vector<MessageBoxCall>());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ShowDotNetRequiredMsgInEngine,
+                         ::testing::Values(UiCase{"BasicUi", UiLevel::Basic}, UiCase{"Silent", UiLevel::None}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

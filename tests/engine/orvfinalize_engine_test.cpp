@@ -72,7 +72,8 @@ TEST_P(ProcessFilesForDotNetInEngine, CopiesIntoPlainVersionFoldersAndDeletesOnR
         << outcome.log();
     EXPECT_TRUE(outcome.messageBoxes.empty());
     if (!c.uninstallAfter) {
-        for (const std::string& version : finalize::kPlainVersions) EXPECT_EQ(filesIn(outcome, version), kCopied) << version;
+        for (const std::string& version : finalize::kPlainVersions)
+            EXPECT_EQ(filesIn(outcome, version), kCopied) << version;
         expectOthersUntouched(outcome);
         return;
     }

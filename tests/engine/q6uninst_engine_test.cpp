@@ -34,7 +34,8 @@ void PrintTo(const ListCase& c, std::ostream* out) { *out << c.name; }
 const ListCase kListCases[] = {
     // A missing entry is passed over; a listed folder, empty or not, is never deleted.
     {"ListedFilesDeletedFoldersKept",
-     {"5", {{"File0", "a.txt"}, {"File1", "sub\\b.dll"}, {"File2", "missing.txt"}, {"File3", "sub"}, {"File4", "docs"}}},
+     {"5",
+      {{"File0", "a.txt"}, {"File1", "sub\\b.dll"}, {"File2", "missing.txt"}, {"File3", "sub"}, {"File4", "docs"}}},
      {inRoot("a.txt"), inRoot("sub\\b.dll")},
      {inRoot("sub\\kept.txt"), inRoot("kept.txt"), inRoot("uninstall.ini")},
      {inRoot("sub"), inRoot("docs")}},

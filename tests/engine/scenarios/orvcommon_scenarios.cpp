@@ -72,6 +72,16 @@ Scenario setDotNetDirProp(const Engine& engine, bool sdkFound) {
     return scenario;
 }
 
+Scenario showDotNetRequired(const Engine& engine, UiLevel uiLevel) {
+    Scenario scenario;
+    scenario.package.actions = {{engine.libraryDll(kLibrary), "ShowDotNetRequiredMsg"}};
+    scenario.package.stage = Stage::AfterCostFinalize;
+    scenario.package.probe.properties = {"UILevel"};
+    scenario.uiLevel = uiLevel;
+    scenario.traceMessageBoxes = true;
+    return scenario;
+}
+
 namespace {
 
 RegistrySeed frameworkValue(const char* name, RegValue value) { return {kFrameworkKey, name, std::move(value)}; }
@@ -101,8 +111,8 @@ std::vector<DemoScenario> demos(const Engine& engine) {
     unresolved.scenario.files = {{installedPackagePath(unresolved.scenario), "an older package", true}};
     all.push_back(std::move(unresolved));
 
-    DemoScenario config{kLibrary, "OrvCreateCfg: bin present, aspx\\framework missing (/qb)", createConfig(engine, false),
-                        {}};
+    DemoScenario config{kLibrary, "OrvCreateCfg: bin present, aspx\\framework missing (/qb)",
+                        createConfig(engine, false), {}};
     config.scenario.uiLevel = UiLevel::Basic;
     config.scenario.traceMessageBoxes = true;
     config.scenario.watchedFiles = {installedPath(config.scenario, "bin\\qccil.cfg"),
@@ -121,6 +131,7 @@ std::vector<DemoScenario> demos(const Engine& engine) {
                        setDotNetDirProp(engine, true), {}};
     setup.scenario.files = {{kSdkSetup, "the SDK's setup program"}};
     all.push_back(std::move(setup));
+    all.push_back({kLibrary, "ShowDotNetRequiredMsg: at /qb", showDotNetRequired(engine, UiLevel::Basic), {}});
     return all;
 }
 

@@ -30,7 +30,7 @@ std::string installedPackagePath(const Scenario& scenario);
 // OrvCreateCfg after CostFinalize on an installation folder seeded with bin and, if asked,
 // aspx\framework: the two folders its configuration files go to.
 Scenario createConfig(const Engine& engine, bool frameworkFolderPresent);
-// Where OrvCreateCfg writes into `folder` ("aspx\\framework" or "bin") of a createConfig() scenario.
+// `relative` below the installation folder of a createConfig() scenario.
 std::string installedPath(const Scenario& scenario, const std::string& relative);
 
 // The key the .NET Framework registers its folders under, in the 64-bit view a 64-bit DLL reads.
@@ -46,6 +46,9 @@ Scenario checkDotNetSdk(const Engine& engine, std::vector<RegistrySeed> values);
 inline constexpr const char* kMediaSource = "C:\\Media\\Disk1";
 inline constexpr const char* kSdkSetup = "C:\\Media\\dotnetsdk\\setup.exe";
 Scenario setDotNetDirProp(const Engine& engine, bool sdkFound);
+
+// ShowDotNetRequiredMsg after CostFinalize, with the boxes traced.
+Scenario showDotNetRequired(const Engine& engine, UiLevel uiLevel);
 
 std::vector<DemoScenario> demos(const Engine& engine);
 
