@@ -153,6 +153,11 @@ void Engine::seed(Prefix& prefix, const std::vector<RegistrySeed>& registry, con
 
 Prefix Engine::preparePrefix(const Scenario& scenario, const fs::path& folder) const {
     Prefix prefix = Prefix::cloneOf(template_, folder);
+    if (!scenario.removedKeys.empty()) {
+        RegistryFile hive = prefix.machineHive();
+        for (const std::string& key : scenario.removedKeys) hive.removeKey(key);
+        prefix.saveMachineHive(hive);
+    }
     seed(prefix, scenario.registry, scenario.files);
     if (scenario.traceMessageBoxes) {
         // Relay tracing of this one function keeps the trace small enough to read.
@@ -198,6 +203,8 @@ RunOutcome Engine::runOnce(const Scenario& scenario, const Run& run, Prefix& pre
     environment.set("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;services.exe=d");
     const char* debug = std::getenv("ORV_ENGINE_WINEDEBUG");
     environment.set("WINEDEBUG", wineDebugForRun(debug != nullptr ? debug : "", scenario.traceMessageBoxes));
+    if (!scenario.dllOverrides.empty())
+        environment.set("WINEDLLOVERRIDES", environment.value("WINEDLLOVERRIDES") + ";" + scenario.dllOverrides);
     const ProcessResult ran = runProcess(commandFor(tools_, run, packagePath), environment, files / "msiexec.out",
                                          files / "msiexec.err", kRunTimeout);
     outcome.exitCode = ran.exitCode;

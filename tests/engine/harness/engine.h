@@ -105,6 +105,12 @@ struct Scenario {
     unsigned expectedResult = 0;
     // Runs after the first, on the same prefix; each sees what the runs before it installed.
     std::vector<Run> laterRuns;
+    // HKLM keys taken out of the clone before the seeds, with everything below them: the
+    // template's own ones (Wine registers a just-in-time debugger of its own) cannot be seeded away.
+    std::vector<std::string> removedKeys;
+    // Added to every run's WINEDLLOVERRIDES, e.g. "oledb32=n": Wine answers version queries on
+    // some files with its built-in DLL's version unless the native one is asked for.
+    std::string dllOverrides;
 };
 
 struct Timings {

@@ -33,6 +33,11 @@ void Environment::set(const std::string& name, const std::string& value) { varia
 
 void Environment::remove(const std::string& name) { variables_.erase(name); }
 
+std::string Environment::value(const std::string& name) const {
+    const auto found = variables_.find(name);
+    return found == variables_.end() ? std::string() : found->second;
+}
+
 std::vector<std::string> Environment::entries() const {
     std::vector<std::string> entries;
     for (const auto& [name, value] : variables_) entries.push_back(name + "=" + value);

@@ -17,6 +17,7 @@ public:
     static Environment inherited();
     void set(const std::string& name, const std::string& value);
     void remove(const std::string& name);
+    std::string value(const std::string& name) const;  // empty when unset
     std::vector<std::string> entries() const;
 
 private:
