@@ -92,6 +92,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProcessFilesForDotNetInEngine,
                          ::testing::Values(ModeCase{"Install", false}, ModeCase{"InstallThenUninstall", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+class ProcessFilesForDotNetWithoutSourceInEngine : public EngineTest {};
+
+// With INSTALLDIR emptied there is nothing to copy from: no version folder receives a file, and
+// the one box of the run, an OK box without an icon, says the copy failed.
+TEST_F(ProcessFilesForDotNetWithoutSourceInEngine, CopiesNothingAndWarnsOnce) {
+    Engine& engine = Engine::shared();
+    engine::Scenario scenario = finalize::frameworkFiles(engine);
+    scenario.package.clearedProperties = {"INSTALLDIR"};
+    scenario.package.probe.properties.push_back("INSTALLDIR");
+    scenario.uiLevel = engine::UiLevel::Basic;
+    scenario.traceMessageBoxes = true;
+    const Outcome outcome = engine.run(scenario);
+    ASSERT_EQ(outcome.before().property("INSTALLDIR"), "");
+    const std::string copyFailed =
+        "An error occured while copying files to the Microsoft .NET Framework directories.\nYou may want to copy "
+        "these files manually by following the instructions given in readme.";
+    EXPECT_EQ(outcome.installLog.linesOf(finalize::kLibrary, "ProcessFilesForDotNet"),
+              (std::vector<std::string>{"installing: the framework files are copied",
+                                        "version folders: 2; other entries left alone: 2; version folders given "
+                                        "nothing, INSTALLDIR unreadable or not a full path (result 0): 2; files "
+                                        "copied: 0, not copied: 0",
+                                        "box \"Warning\" \"" + copyFailed + "\" shown; answer none (-1)"}))
+        << outcome.log();
+    EXPECT_EQ(outcome.messageBoxes, (std::vector<engine::MessageBoxCall>{{copyFailed, "Warning", 0x0}}));
+    for (const std::string& version : finalize::kPlainVersions) EXPECT_EQ(filesIn(outcome, version), kNone) << version;
+    expectOthersUntouched(outcome);
+}
+
 class RollbackCopiedFilesInEngine : public EngineTest {};
 
 // Scheduled as a real rollback action, it runs when a later step of the script fails, and knows
