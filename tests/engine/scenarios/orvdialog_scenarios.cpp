@@ -287,8 +287,12 @@ std::vector<DemoScenario> demos(const Engine& engine) {
                    featureResets(engine, {"DisableCompactFeatures", "ResetFeatureState"}), {}});
     all.push_back({kLibrary, "ProcessHalORBSelection: HY4 chosen with a Java runtime 1.3 registered",
                    brokerVersion4(engine, "1.3", std::nullopt), {}});
-    all.push_back({kLibrary, "ProcessHalORBSelection: no HY4 in a maintenance run; installed broker features held",
-                   brokerMaintenance(engine), {}});
+    // The demo shows a scenario's first run, so the rule of holding installed states is shown on
+    // a first installation, where every broker feature is installed absent.
+    DemoScenario noVersion4{kLibrary, "ProcessHalORBSelection: no HY4; each broker feature held at its installed state (absent)",
+                            brokerVersion4(engine, std::nullopt, std::nullopt), {}};
+    noVersion4.scenario.package.properties = {{"INSTALL_HY4", "1"}, {"INSTALL_JRE", "1"}};
+    all.push_back(std::move(noVersion4));
     all.push_back({kLibrary, "DisableFeatures and ProcessInstallDB: CORBA support and the database copy left out",
                    featureSwitches(engine, "1", "0"), {}});
     all.push_back({kLibrary, "CheckJITDebugKey: another debugger registered, at /qb (the question goes unanswered)",
