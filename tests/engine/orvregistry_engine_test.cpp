@@ -135,6 +135,16 @@ TEST_F(OrvRegistryInEngine, BumpSharedUseCountFailsOnAWriteProtectedSharedRoot) 
                                         "TableWorkbench not counted: an earlier step failed"}));
 }
 
+// The chosen shared folder is recorded under the product's key without its closing backslash.
+TEST_F(OrvRegistryInEngine, SetLocalSharedRootRecordsTheSharedFolder) {
+    const Outcome outcome = run(reg::localSharedRoot(Engine::shared(), reg::kSharedFilesDir));
+    ASSERT_EQ(outcome.before().property("SHARED_FILES_DIR"), reg::kSharedFilesDir);
+    ASSERT_EQ(outcome.machineBefore.value(reg::kProductKey, "LocalSharedRoot"), std::nullopt);
+    EXPECT_EQ(outcome.machineValue(reg::kProductKey, "LocalSharedRoot"), text("C:\\Shared"));
+    EXPECT_EQ(linesOf(outcome, "SetLocalSharedRoot"),
+              std::vector<std::string>{"LocalSharedRoot \"C:\\Shared\" under \"Software\\Orvanta\\Quillon\\7.0\""});
+}
+
 // The new Access driver chosen: DLL32 is set where the engine's driver key exists, and the key
 // is never created where it does not.
 struct AccessDriverCase {

@@ -121,6 +121,14 @@ Scenario useCounts(const Engine& engine, bool protectedRoot) {
     return scenario;
 }
 
+Scenario localSharedRoot(const Engine& engine, const std::string& sharedFolder) {
+    Scenario scenario = runs(engine, "SetLocalSharedRoot");
+    forProduct(scenario);
+    scenario.package.properties["SHARED_FILES_DIR"] = sharedFolder;
+    scenario.package.probe.properties = {"SHARED_FILES_DIR"};
+    return scenario;
+}
+
 Scenario accessDriver(const Engine& engine, bool driverKeyPresent) {
     Scenario scenario = runs(engine, "ResetKRNAccessDriver");
     scenario.package.properties = {{"SQLConfig_DrvName_1", "MS Access"}, {"SQLConfig_Driver_1", "new"}};
@@ -193,6 +201,8 @@ std::vector<DemoScenario> demos(const Engine& engine) {
     for (const char* folder : kSharedSubfolders) counts.push_back({std::string(kSharedRoot) + "\\" + folder, "UseCount"});
     all.push_back({kLibrary, "BumpSharedUseCount: five features requested locally; counts 4, -3 and a REG_DWORD stored",
                    useCounts(engine, false), counts});
+    all.push_back({kLibrary, "SetLocalSharedRoot: the shared folder recorded under the product's key",
+                   localSharedRoot(engine, kSharedFilesDir), {{kProductKey, "LocalSharedRoot"}}});
     all.push_back({kLibrary, "ResetKRNAccessDriver: the new Access driver chosen, the driver key there",
                    accessDriver(engine, true), {{kAccessDriverKey, "DLL32"}}});
     all.push_back({kLibrary, "AddNetProbeRegEntry: Path \"C:\\Web\" extended", netProbe(engine, true, "C:\\Web"),

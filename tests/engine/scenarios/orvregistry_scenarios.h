@@ -53,6 +53,9 @@ Scenario transferKey(const Engine& engine);
 // shared root.
 Scenario useCounts(const Engine& engine, bool protectedRoot);
 
+// SetLocalSharedRoot for product Quillon 7.0 with SHARED_FILES_DIR as given.
+Scenario localSharedRoot(const Engine& engine, const std::string& sharedFolder);
+
 // ResetKRNAccessDriver with the Access family and the new driver chosen in slot 1.
 Scenario accessDriver(const Engine& engine, bool driverKeyPresent);
 
