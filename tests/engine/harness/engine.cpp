@@ -264,7 +264,8 @@ Outcome Engine::runUnchecked(const Scenario& scenario) {
     }
     static_cast<RunOutcome&>(outcome) = std::move(done.front());
     outcome.laterRuns.assign(std::make_move_iterator(done.begin() + 1), std::make_move_iterator(done.end()));
-    if (!outcome.failure_.empty() || stopsEarly) outcome.prefix().keep();
+    // A failed run is kept by run(); the harness's own tests provoke failures on purpose.
+    if (stopsEarly) outcome.prefix().keep();
     return outcome;
 }
 
