@@ -35,7 +35,9 @@ inline constexpr std::uint32_t kErrorUnknownComponent = 1607;
 inline constexpr std::uint32_t kErrorFunctionFailed = 1627;
 inline constexpr std::uint32_t kErrorBadQuerySyntax = 1615;
 
+inline constexpr int kRunModeScheduled = 16;
 inline constexpr int kRunModeRollback = 17;
+inline constexpr int kRunModeCommit = 18;
 
 // Registry value types, as Windows numbers them.
 inline constexpr std::uint32_t kRegSz = 1;

@@ -61,6 +61,11 @@ void Session::doAction(const char* action) { os_.msiDoAction(handle_, action); }
 
 bool Session::inRollback() { return os_.msiGetMode(handle_, kRunModeRollback); }
 
+bool Session::inScript() {
+    return os_.msiGetMode(handle_, kRunModeScheduled) || os_.msiGetMode(handle_, kRunModeRollback) ||
+           os_.msiGetMode(handle_, kRunModeCommit);
+}
+
 void Session::setTargetPath(const char* folder, const std::string& path) {
     os_.msiSetTargetPath(handle_, folder, path.c_str());
 }

@@ -73,6 +73,9 @@ public:
 
     void doAction(const char* action);
     bool inRollback();
+    // Deferred, rollback or commit: the action runs from the installation script, where the
+    // installer hands it CustomActionData and no other property of the session.
+    bool inScript();
     void setTargetPath(const char* folder, const std::string& path);
     std::uint32_t featureNames(std::vector<std::string>* names);
 

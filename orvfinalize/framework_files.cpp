@@ -2,6 +2,7 @@
 // the compiler whichever framework version serves a page; deleted there again on rollback and
 // removal. Nothing records which folders received them: removal enumerates the framework
 // folder afresh and deletes the three names in every version folder it finds.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,24 @@ std::string describe(Mode mode) {
     return {};
 }
 
-// Where the version folders are.
-orv::PropertyRead frameworkFolder(orv::ActionContext& context) {
-    return context.session.read("DOTNETFRAMEWORK_PATH");
+// Where the version folders are, and where the files to copy come from. In the script the
+// installer hands the action only CustomActionData: "<framework folder>|<installation folder>".
+// "|" cannot occur in a Windows path.
+struct Folders {
+    const char* origin;                        // the property the framework folder came from
+    orv::PropertyRead framework;               // as read; its text is the folder alone
+    std::optional<std::string> installFolder;  // in the script; outside it INSTALLDIR is read
+};
+
+Folders locateFolders(orv::ActionContext& context) {
+    orv::Session& session = context.session;
+    if (!session.inScript()) return {"DOTNETFRAMEWORK_PATH", session.read("DOTNETFRAMEWORK_PATH"), std::nullopt};
+    Folders folders{"CustomActionData", session.read("CustomActionData"), std::string()};
+    const std::string data = folders.framework.text;
+    const std::size_t bar = data.find('|');
+    folders.framework.text = data.substr(0, bar);
+    if (bar != std::string::npos) folders.installFolder = data.substr(bar + 1);
+    return folders;
 }
 
 // What one run did, for its log line.
@@ -52,10 +68,16 @@ struct Tally {
     std::uint32_t sourceResult = 0;  // the last unusable INSTALLDIR read
 };
 
-// The three files into one version folder; false when INSTALLDIR gives no folder to copy from.
-// A relative one would copy whatever lies where msiexec runs.
-bool copyFiles(orv::ActionContext& context, const std::string& versionFolder, Tally& tally) {
-    const orv::PropertyRead installDir = context.session.read("INSTALLDIR");
+// The three files into one version folder; false when the installation folder gives none to
+// copy from. A relative one would copy whatever lies where msiexec runs.
+bool copyFiles(orv::ActionContext& context, const Folders& folders, const std::string& versionFolder, Tally& tally) {
+    orv::PropertyRead installDir;
+    if (folders.installFolder) {
+        installDir.text = *folders.installFolder;
+        installDir.length = static_cast<std::uint32_t>(installDir.text.size());
+    } else {
+        installDir = context.session.read("INSTALLDIR");
+    }
     if (!installDir.succeeded() || !orv::isFullPath(installDir.text)) {
         ++tally.withoutSource;
         tally.sourceResult = installDir.result;
@@ -101,23 +123,28 @@ orv::ActionResult processFilesForDotNet(orv::ActionContext& context) {
     log.write(describe(mode));
     const std::uint32_t failureText = mode == Mode::Install ? kCopyFailed : kRemoveFailed;
 
-    const orv::PropertyRead folder = frameworkFolder(context);
+    const Folders folders = locateFolders(context);
+    const orv::PropertyRead& folder = folders.framework;
+    const bool inScript = folders.installFolder.has_value();
+    // Outside the script the property names the folder; in it, the folder is a part of the data.
+    const std::string origin = inScript ? "CustomActionData's framework folder" : "DOTNETFRAMEWORK_PATH";
+    if (inScript) log.write("in the script: the folders come from CustomActionData");
     if (!folder.succeeded()) {
-        log.write("DOTNETFRAMEWORK_PATH cannot be read (result " + std::to_string(folder.result) + "): nothing done");
-        orv::showMessage(context, kWarningCaption, failureText, orv::kMbOk);
+        log.write(std::string(folders.origin) + " cannot be read (result " + std::to_string(folder.result) +
+                  "): nothing done");
+        // In the script nobody may be there to answer, and a rollback must not stop on a box.
+        if (!inScript) orv::showMessage(context, kWarningCaption, failureText, orv::kMbOk);
         return orv::ActionResult::Success;
     }
     // A relative folder would send the search, and the copies or deletions, into whatever folder
-    // msiexec runs in. A deferred or rollback action sees no such property at all, only
-    // CustomActionData.
+    // msiexec runs in.
     if (!orv::isFullPath(folder.text)) {
-        log.write("DOTNETFRAMEWORK_PATH " + log.value("DOTNETFRAMEWORK_PATH", folder.text) +
-                  " is not a full path: nothing done");
+        log.write(origin + " " + log.value(folders.origin, folder.text) + " is not a full path: nothing done");
         return orv::ActionResult::Success;
     }
     const std::string root = orv::ensureTrailingBackslash(folder.text);
     const std::string pattern = root + "*.*";
-    const std::string shownPattern = log.composed({"DOTNETFRAMEWORK_PATH"}, pattern);
+    const std::string shownPattern = log.composed({folders.origin}, pattern);
     if (pattern.size() >= kMaxPath) {
         log.write("the search " + shownPattern + " is too long for Windows: nothing done");
         return orv::ActionResult::Success;
@@ -139,7 +166,7 @@ orv::ActionResult processFilesForDotNet(orv::ActionContext& context) {
         ++tally.versionFolders;
         const std::string versionFolder = root + entry.name;
         if (mode == Mode::Install)
-            failed = !copyFiles(context, versionFolder, tally) || failed;
+            failed = !copyFiles(context, folders, versionFolder, tally) || failed;
         else
             deleteFiles(context, versionFolder, tally);
     }

@@ -43,6 +43,8 @@ struct Session {
     std::vector<std::string> featureTable;  // rows of the Feature table, in order
     std::set<std::string> directoryTable;   // the directories MsiSetTargetPath knows
     bool rollback = false;
+    bool scheduled = false;  // a deferred action in the script
+    bool commit = false;
     std::string resolvedSource;  // what ResolveSource puts into SourceDir
     // False: a value that fits is copied without its terminating NUL, as a careless installer
     // could; the reported length is still right.

@@ -64,7 +64,13 @@ std::uint32_t Machine::msiDoAction(orv::MsiHandle handle, const char* action) {
 }
 
 bool Machine::msiGetMode(orv::MsiHandle handle, int runMode) {
-    return validSession(handle) && runMode == orv::kRunModeRollback && session.rollback;
+    if (!validSession(handle)) return false;
+    switch (runMode) {
+        case orv::kRunModeScheduled: return session.scheduled;
+        case orv::kRunModeRollback: return session.rollback;
+        case orv::kRunModeCommit: return session.commit;
+        default: return false;
+    }
 }
 
 std::uint32_t Machine::msiSetTargetPath(orv::MsiHandle handle, const char* folder, const char* path) {

@@ -122,22 +122,40 @@ TEST_F(ProcessFilesForDotNetWithoutSourceInEngine, CopiesNothingAndWarnsOnce) {
 
 class RollbackCopiedFilesInEngine : public EngineTest {};
 
-// Scheduled as a real rollback action, it runs when a later step of the script fails, and knows
-// that it is rolling back. Wine hands it every session property, DOTNETFRAMEWORK_PATH included,
-// so here it deletes the three files from the plain version folders. Windows hands an in-script
-// action only CustomActionData, ProductCode and UserSID: there the same action reads the folder
-// as empty, logs `DOTNETFRAMEWORK_PATH "" is not a full path: nothing done`, and the files stay.
-TEST_F(RollbackCopiedFilesInEngine, DeletesTheCopiedFilesWhereWineHandsItTheFrameworkFolder) {
+// Scheduled as a real rollback action, it runs when a later step of the script fails, knows that
+// it is rolling back, and takes its folders from CustomActionData, the one property Windows hands
+// an in-script action (Wine hands it every property, which the second case shows is not used).
+TEST_F(RollbackCopiedFilesInEngine, DeletesTheCopiedFilesInTheFolderItsDataNames) {
     Engine& engine = Engine::shared();
     const Outcome outcome = engine.run(finalize::rollbackCopiedFiles(engine));
     ASSERT_EQ(outcome.before().property("DOTNETFRAMEWORK_PATH"), finalize::kFramework);
     EXPECT_EQ(outcome.exitCode, 1603 & 0xFF);
     EXPECT_EQ(outcome.installLog.linesOf(finalize::kLibrary, "RollbackCopiedFiles"),
               (std::vector<std::string>{"rollback: the framework files are deleted",
+                                        "in the script: the folders come from CustomActionData",
                                         "version folders: 2; other entries left alone: 2; files deleted: 6, "
                                         "not deleted: 0"}))
         << outcome.log();
     for (const std::string& version : finalize::kPlainVersions) EXPECT_EQ(filesIn(outcome, version), kNone) << version;
+    expectOthersUntouched(outcome);
+}
+
+// DOTNETFRAMEWORK_PATH names another framework folder than CustomActionData: in the script the
+// action follows the data, and the files in the property's folder stay.
+TEST_F(RollbackCopiedFilesInEngine, FollowsCustomActionDataRatherThanTheProperty) {
+    Engine& engine = Engine::shared();
+    const Outcome outcome = engine.run(finalize::rollbackCopiedFiles(engine, true));
+    ASSERT_EQ(outcome.before().property("DOTNETFRAMEWORK_PATH"), finalize::kOtherFramework);
+    EXPECT_EQ(outcome.exitCode, 1603 & 0xFF);
+    EXPECT_EQ(outcome.installLog.linesOf(finalize::kLibrary, "RollbackCopiedFiles").back(),
+              "version folders: 2; other entries left alone: 2; files deleted: 6, not deleted: 0")
+        << outcome.log();
+    for (const std::string& version : finalize::kPlainVersions) EXPECT_EQ(filesIn(outcome, version), kNone) << version;
+    for (const std::string& name : finalize::kFileNames) {
+        const auto kept = outcome.file(std::string(finalize::kOtherFramework) + "\\" + finalize::kOtherVersion + "\\" + name);
+        ASSERT_TRUE(kept.has_value()) << name;
+        EXPECT_EQ(kept->contents, "other " + name);
+    }
     expectOthersUntouched(outcome);
 }
 

@@ -37,9 +37,18 @@ Scenario frameworkFiles(const Engine& engine) {
     return scenario;
 }
 
-Scenario rollbackCopiedFiles(const Engine& engine) {
+Scenario rollbackCopiedFiles(const Engine& engine, bool propertyElsewhere) {
     Scenario scenario = frameworkLayout(engine, "RollbackCopiedFiles", Execute::Rollback);
     scenario.package.stage = Stage::AfterInstallInitialize;
+    // In the script Windows hands the action this text alone; the package builds it from the
+    // properties while they are still there.
+    scenario.package.actions[0].customActionData = "[DOTNETFRAMEWORK_PATH]|[INSTALLDIR]";
+    if (propertyElsewhere) {
+        scenario.package.properties["DOTNETFRAMEWORK_PATH"] = kOtherFramework;
+        scenario.package.actions[0].customActionData = std::string(kFramework) + "|[INSTALLDIR]";
+        for (const std::string& name : kFileNames)
+            scenario.files.push_back({std::string(kOtherFramework) + "\\" + kOtherVersion + "\\" + name, "other " + name});
+    }
     scenario.package.actions.push_back({engine.probeDll(), "FailInstallation", Execute::Deferred});
     scenario.expectedResult = 1603;
     for (const std::string& version : kPlainVersions)

@@ -27,9 +27,16 @@ std::string sourceFile(const Scenario& scenario, const std::string& name);  // I
 // a file; INSTALLDIR\aspx\framework holds the three files.
 Scenario frameworkFiles(const Engine& engine);
 
+// Another framework folder, with the three files in a plain version folder: what
+// DOTNETFRAMEWORK_PATH names in the scenario where CustomActionData names kFramework.
+inline constexpr const char* kOtherFramework = "C:\\DotNet\\Other";
+inline constexpr const char* kOtherVersion = "v9.9";
+
 // The same layout with the three files already in every version folder, RollbackCopiedFiles as a
-// rollback action after InstallInitialize and a deferred step after it that fails the script.
-Scenario rollbackCopiedFiles(const Engine& engine);
+// rollback action after InstallInitialize, handed "[DOTNETFRAMEWORK_PATH]|[INSTALLDIR]" as its
+// CustomActionData, and a deferred step after it that fails the script. With
+// `propertyElsewhere`, DOTNETFRAMEWORK_PATH names kOtherFramework and the data names kFramework.
+Scenario rollbackCopiedFiles(const Engine& engine, bool propertyElsewhere = false);
 
 std::vector<DemoScenario> demos(const Engine& engine);
 

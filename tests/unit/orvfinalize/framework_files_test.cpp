@@ -19,7 +19,9 @@ const std::vector<std::string> kNames = {"qccasp.exe", "qccil.cfg", "qlink32.dll
 // The installation's files, two plain version folders and a file in the framework folder.
 sim::Machine frameworkMachine() {
     sim::Machine machine;
-    machine.session.properties = {{"DOTNETFRAMEWORK_PATH", kFramework + "\\"}, {"INSTALLDIR", "C:\\Prog\\"}};
+    // What the package hands an action in the script: "<framework folder>|<installation folder>".
+    machine.session.properties = {{"DOTNETFRAMEWORK_PATH", kFramework + "\\"}, {"INSTALLDIR", "C:\\Prog\\"},
+                                  {"CustomActionData", kFramework + "\\|C:\\Prog\\"}};
     for (const std::string& name : kNames) machine.files.addFile("C:\\Prog\\aspx\\framework\\" + name, "new " + name);
     machine.files.addFile(kVersion1 + "\\mscorlib.dll", "framework's own");
     machine.files.addFolder(kVersion2);
@@ -151,18 +153,18 @@ INSTANTIATE_TEST_SUITE_P(
                         m.session.properties["REMOVE"] = "ALL";
                     },
                     103, "DOTNETFRAMEWORK_PATH cannot be read (result 234): nothing done"},
-        RefusalCase{"rollback, framework folder unreadable",
+        // A rollback must not stop on a box: the failure is only logged.
+        RefusalCase{"rollback, CustomActionData unreadable",
                     [](sim::Machine& m) {
                         m.session.rollback = true;
-                        m.fail(sim::Op::GetProperty, "DOTNETFRAMEWORK_PATH");
+                        m.fail(sim::Op::GetProperty, "CustomActionData");
                     },
-                    103, "DOTNETFRAMEWORK_PATH cannot be read (result 1627): nothing done"},
-        // What a rollback or deferred action sees: only CustomActionData.
-        RefusalCase{"rollback without the property", [](sim::Machine& m) {
+                    std::nullopt, "CustomActionData cannot be read (result 1627): nothing done"},
+        RefusalCase{"rollback without CustomActionData", [](sim::Machine& m) {
                         m.session.rollback = true;
-                        m.session.properties.erase("DOTNETFRAMEWORK_PATH");
+                        m.session.properties.erase("CustomActionData");
                     },
-                    std::nullopt, "DOTNETFRAMEWORK_PATH \"\" is not a full path: nothing done"},
+                    std::nullopt, "CustomActionData's framework folder \"\" is not a full path: nothing done"},
         RefusalCase{"installing with an empty framework folder",
                     [](sim::Machine& m) { m.session.properties["DOTNETFRAMEWORK_PATH"] = ""; }, std::nullopt,
                     "DOTNETFRAMEWORK_PATH \"\" is not a full path: nothing done"},
@@ -306,13 +308,82 @@ TEST(ProcessFilesForDotNetLog, NamesTheModeAndTheCounts) {
     sim::Machine rollback = frameworkMachine();
     rollback.session.rollback = true;
     installedIn(rollback, kVersion2);
-    rollback.session.properties["MsiHiddenProperties"] = "DOTNETFRAMEWORK_PATH";
-    rollback.session.properties["DOTNETFRAMEWORK_PATH"] = "Framework";
+    rollback.session.properties["MsiHiddenProperties"] = "CustomActionData";
+    rollback.session.properties["CustomActionData"] = "Framework|C:\\Prog\\";
     run(rollback, "RollbackCopiedFiles");
     EXPECT_EQ(logOf(rollback, "OrvFinalize.RollbackCopiedFiles: "),
               (std::vector<std::string>{"rollback: the framework files are deleted",
-                                        "DOTNETFRAMEWORK_PATH ********** is not a full path: nothing done"}));
+                                        "in the script: the folders come from CustomActionData",
+                                        "CustomActionData's framework folder ********** is not a full path: nothing done"}));
     EXPECT_EQ(filesIn(rollback, kVersion2), kOld);
 }
+
+struct ScriptCase {
+    const char* situation;
+    void (*mode)(sim::Session&);
+    std::string data;                   // CustomActionData
+    std::vector<std::string> version1;  // the three files afterwards
+    std::string logLine;
+    bool warns = false;  // the run's one message: copies that found no folder to copy from
+};
+
+class ProcessFilesForDotNetInTheScript : public ::testing::TestWithParam<ScriptCase> {};
+
+// In the script the folders come from CustomActionData, never from DOTNETFRAMEWORK_PATH, which
+// Windows does not hand a deferred or rollback action; a folder the data does not name fully
+// does nothing, and nothing outside the named framework folder's version folders is touched.
+TEST_P(ProcessFilesForDotNetInTheScript, FollowsCustomActionData) {
+    const ScriptCase& c = GetParam();
+    sim::Machine machine = frameworkMachine();
+    c.mode(machine.session);
+    installedIn(machine, kVersion1);
+    // The property names another framework folder, as a kinder engine could hand it on.
+    installedIn(machine, "C:\\Other\\v1.0");
+    machine.session.properties["DOTNETFRAMEWORK_PATH"] = "C:\\Other\\";
+    machine.session.properties["CustomActionData"] = c.data;
+
+    EXPECT_EQ(run(machine, "RollbackCopiedFiles"), orv::kSuccess);
+
+    EXPECT_EQ(filesIn(machine, kVersion1), c.version1);
+    EXPECT_EQ(filesIn(machine, "C:\\Other\\v1.0"), kOld);
+    EXPECT_EQ(machine.desktop.messageBoxes.size(), c.warns ? 1u : 0u);
+    EXPECT_TRUE(logged(machine, "OrvFinalize.RollbackCopiedFiles: in the script: the folders come from CustomActionData"));
+    EXPECT_TRUE(logged(machine, c.logLine)) << c.logLine << "\n" << machine.session.log.back();
+}
+
+void rollingBack(sim::Session& session) { session.rollback = true; }
+void deferred(sim::Session& session) { session.scheduled = true; }
+void committing(sim::Session& session) { session.commit = true; }
+void deferredRemoval(sim::Session& session) {
+    session.scheduled = true;
+    session.properties["REMOVE"] = "ALL";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OrvFinalize, ProcessFilesForDotNetInTheScript,
+    ::testing::Values(
+        ScriptCase{"rollback deletes in the named folder", rollingBack, kFramework + "|C:\\Prog\\", kNone,
+                   "files deleted: 3, not deleted: 3"},
+        ScriptCase{"rollback needs no installation folder", rollingBack, kFramework, kNone,
+                   "files deleted: 3, not deleted: 3"},
+        ScriptCase{"a deferred install copies from the named installation folder", deferred,
+                   kFramework + "\\|C:\\Prog\\", kNew, "files copied: 6, not copied: 0"},
+        ScriptCase{"a deferred install without an installation folder copies nothing", deferred, kFramework, kOld,
+                   "version folders given nothing", true},
+        ScriptCase{"a deferred removal", deferredRemoval, kFramework + "|", kNone, "files deleted: 3, not deleted: 3"},
+        ScriptCase{"a commit action", committing, kFramework + "|C:\\Prog\\", kNew, "files copied: 6"},
+        ScriptCase{"empty data", rollingBack, "", kOld,
+                   "CustomActionData's framework folder \"\" is not a full path: nothing done"},
+        ScriptCase{"only the separator", rollingBack, "|", kOld,
+                   "CustomActionData's framework folder \"\" is not a full path: nothing done"},
+        ScriptCase{"a relative framework folder", rollingBack, "Framework|C:\\Prog\\", kOld,
+                   "CustomActionData's framework folder \"Framework\" is not a full path: nothing done"},
+        ScriptCase{"the folder missing before the separator", rollingBack, "|C:\\Prog\\", kOld,
+                   "CustomActionData's framework folder \"\" is not a full path: nothing done"},
+        ScriptCase{"300 characters", rollingBack, "C:\\" + std::string(297, 'd'), kOld,
+                   "CustomActionData cannot be read (result 234): nothing done"},
+        ScriptCase{"a framework folder that does not exist", rollingBack, "C:\\NoFramework|C:\\Prog\\", kOld,
+                   "nothing found by \"C:\\NoFramework\\*.*\""}),
+    NamedBySituation());
 
 }  // namespace
