@@ -4,14 +4,4 @@
 #include "OrvCommon_library.h"
 #include "action_run.h"
 
-namespace {
-
-using namespace unit;
-
-inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
-    return unit::runExport(machine, orvcommon::exports, orvcommon::strings, exportName);
-}
-
-inline std::string text(std::uint32_t id) { return unit::textOf(orvcommon::strings, id); }
-
-}  // namespace
+ORV_UNIT_LIBRARY(orvcommon)

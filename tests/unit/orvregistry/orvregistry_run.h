@@ -7,15 +7,9 @@
 #include "OrvRegistry_library.h"
 #include "action_run.h"
 
+ORV_UNIT_LIBRARY(orvregistry)
+
 namespace {
-
-using namespace unit;
-
-inline std::uint32_t run(sim::Machine& machine, const char* exportName) {
-    return unit::runExport(machine, orvregistry::exports, orvregistry::strings, exportName);
-}
-
-inline std::string text(std::uint32_t id) { return unit::textOf(orvregistry::strings, id); }
 
 // Every string value of a key by name; empty when the key is missing.
 inline std::map<std::string, std::string> stringsOf(sim::Machine& machine, const std::string& key) {

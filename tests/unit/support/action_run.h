@@ -58,3 +58,13 @@ inline bool logged(const sim::Machine& machine, std::string_view text) {
 }
 
 }  // namespace unit
+
+// run(machine, "Export") and text(id) for the tests of one library, named by its namespace.
+#define ORV_UNIT_LIBRARY(library)                                                         \
+    namespace {                                                                           \
+    using namespace unit;                                                                 \
+    inline std::uint32_t run(sim::Machine& machine, const char* exportName) {             \
+        return unit::runExport(machine, library::exports, library::strings, exportName);  \
+    }                                                                                     \
+    inline std::string text(std::uint32_t id) { return unit::textOf(library::strings, id); } \
+    }
