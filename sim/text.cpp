@@ -74,8 +74,6 @@ std::vector<Unit> unitsOf(const std::string& text) {
     return units;
 }
 
-int sign(int value) { return (value > 0) - (value < 0); }
-
 }  // namespace
 
 std::string upperCodePage1252(std::string text) {
@@ -112,14 +110,23 @@ int compareByLocale(const std::string& left, const std::string& right) {
         if (!unit.minor) accentsB.push_back(unit.accent);
     if (accentsA != accentsB)
         return std::lexicographical_compare(accentsA.begin(), accentsA.end(), accentsB.begin(), accentsB.end()) ? -1 : 1;
-    const auto all = [](const std::vector<Unit>& units) {
-        std::vector<std::tuple<int, int>> weights;
-        for (const Unit& unit : units) weights.emplace_back(unit.primary, unit.minor ? 0 : 1);
-        return weights;
+    // Last the hyphens and apostrophes: a text without them sorts before one with them, as the
+    // marks' weights follow all the others in the locale's sort key.
+    const auto marks = [](const std::vector<Unit>& units) {
+        std::vector<std::tuple<std::size_t, int>> found;
+        std::size_t position = 0;
+        for (const Unit& unit : units) {
+            if (unit.minor)
+                found.emplace_back(position, unit.primary);
+            else
+                ++position;
+        }
+        return found;
     };
-    const auto wa = all(a), wb = all(b);
-    if (wa == wb) return 0;
-    return sign(std::lexicographical_compare(wa.begin(), wa.end(), wb.begin(), wb.end()) ? -1 : 1);
+    const auto ma = marks(a), mb = marks(b);
+    if (ma == mb) return 0;
+    if (ma.size() != mb.size()) return ma.size() < mb.size() ? -1 : 1;
+    return std::lexicographical_compare(ma.begin(), ma.end(), mb.begin(), mb.end()) ? -1 : 1;
 }
 
 }  // namespace sim

@@ -17,9 +17,9 @@ struct NoCaseLess {
 bool sameName(const std::string& left, const std::string& right);
 
 // lstrcmpi: a linguistic comparison, not bytes after upper-casing. Ligatures compare as the
-// letters they stand for ("ß" as "ss", "æ" as "ae"); hyphens and apostrophes weigh less than
-// letters, so "co-op" sorts beside "coop" yet differs from it; punctuation sorts before digits
-// and digits before letters; an accented letter sorts right after its plain one.
+// letters they stand for ("ß" as "ss", "æ" as "ae"); hyphens and apostrophes count only when
+// all else is equal, so "co-op" sorts right after "coop" yet differs from it; punctuation sorts
+// before digits and digits before letters; an accented letter sorts right after its plain one.
 int compareByLocale(const std::string& left, const std::string& right);
 
 }  // namespace sim

@@ -338,7 +338,8 @@ TEST(SimInterface, CompareIgnoreCaseFollowsTheLocale) {
         {"\xC6ther", "aether", 0},         // the ligature is its two letters
         {"e", "\xE9", -1},                 // a plain letter before its accented one...
         {"\xE9", "f", -1},                 // ...which still sorts before the next letter
-        {"co-op", "coop", -1},            // a hyphen weighs less than a letter, yet counts
+        {"coop", "co-op", -1},            // a hyphen counts only after everything else
+        {"oneil", "o'neil", -1},          // and so does an apostrophe
         {"coop", "co-op2", -1},
         {"_a", "1", -1},                  // punctuation before digits, whatever the bytes say
         {"9", "a", -1},                   // digits before letters
