@@ -35,6 +35,8 @@ const sweep::Rows kRows({
      [](sim::Machine& m) {
          frameworkWithCopies(m);
          m.session.rollback = true;
+         // In the script the action has only what the package handed it.
+         m.session.properties["CustomActionData"] = kFramework + "|C:\\Prog\\";
      },
      [](sim::Machine& m) {
          return !m.files.isFile(kFramework + "v1.0.3705\\qlink32.dll") &&
